@@ -1,0 +1,91 @@
+#include "catalogue/discovery.h"
+
+#include "catalogue/catalogue.h"
+
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace voxa {
+
+namespace {
+
+constexpr char kLanguagesFolder[] = "VOXA\\";
+
+// The module that holds this code: the plug-in itself, wherever it was loaded, never the
+// host executable.
+HMODULE PluginModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&PluginModule), &module);
+    return module;
+}
+
+// snprintf into a fixed buffer; false when the text did not fit, so that a cut path is
+// never used as if it were whole.
+template <typename... Args>
+bool FormatPath(char (&buffer)[kPathBufferLength], const char* format, Args... args) {
+    const int length = std::snprintf(buffer, sizeof buffer, format, args...);
+    return length >= 0 && static_cast<std::size_t>(length) < sizeof buffer;
+}
+
+} // namespace
+
+bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t bufferSize) {
+    const std::size_t subFolderLength = std::strlen(subFolder);
+    buffer[0] = '\0';
+    if (bufferSize < subFolderLength + 2)
+        return false;
+    // Leave room for the sub-folder once the file name is gone. A module path that does not
+    // fit is cut by GetModuleFileNameA, which would name some other folder: find nothing.
+    const DWORD limit = static_cast<DWORD>(bufferSize - subFolderLength - 1);
+    const DWORD length = GetModuleFileNameA(PluginModule(), buffer, limit);
+    if (length == 0 || length >= limit) {
+        buffer[0] = '\0';
+        return false;
+    }
+    PathRemoveFileSpecA(buffer);
+    if (!PathAppendA(buffer, subFolder)) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+void ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context) {
+    char pattern[kPathBufferLength];
+    if (!FormatPath(pattern, "%s*.*", folderPath))
+        return;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern, &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && entry.cFileName[0] != '.')
+            callback(entry.cFileName, context);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+}
+
+void AddLanguageFromFolder(const char* folderName, void* parentPath) {
+    char iniPath[kPathBufferLength];
+    // A lang.ini path too long for its buffer skips this folder only.
+    if (!FormatPath(iniPath, "%s%s\\lang.ini", static_cast<const char*>(parentPath), folderName))
+        return;
+    if (!PathFileExistsA(iniPath))
+        return;
+    const LanguageRecord record = ReadLangIni(iniPath);
+    LanguageCatalogue.PushBack(record);
+}
+
+void DiscoverLanguages() {
+    char languagesPath[kPathBufferLength];
+    if (!PluginSubfolderPath(kLanguagesFolder, languagesPath, sizeof languagesPath))
+        return;
+    ForEachSubfolder(languagesPath, AddLanguageFromFolder, languagesPath);
+}
+
+} // namespace voxa

@@ -1,0 +1,23 @@
+#pragma once
+// The language index: 0 to 4 are the host's built-in languages, 5 + p is catalogue position p.
+
+#include "catalogue/language_record.h"
+
+#include <cstdint>
+
+namespace voxa {
+
+constexpr std::int32_t kBuiltInLanguageCount = 5;
+
+// The record of a language index, or null for a built-in language or an index with no record.
+LanguageRecord* CatalogueEntryForIndex(std::int32_t languageIndex);
+LanguageRecord* CurrentLanguageRecord();
+bool CurrentLanguageUsesWholeAsciiTable();
+
+// Menu rows list the built-in languages as English, French, Italian, German, Spanish.
+std::int32_t MenuRowToLanguage(std::int32_t menuRow);
+
+// The starting language for the Windows user language; reached from the host's code.
+std::int32_t __cdecl DefaultLanguageFromSystem();
+
+} // namespace voxa

@@ -1,0 +1,35 @@
+#pragma once
+// One extra language: its settings from lang.ini, and the name, font data and texture
+// dictionary that the host's start-up gives it.
+
+#include "core/host.h"
+
+#include <cstdint>
+#include <string>
+
+namespace voxa {
+
+struct FontDataCopy;
+
+constexpr int kDisplayNameLength = 64; // wide characters, terminator included
+constexpr std::size_t kPathBufferLength = 260;
+
+struct LanguageRecord {
+    host::TextureDictionary textureDictionary = nullptr;
+    FontDataCopy* fontData = nullptr;
+    wchar_t displayName[kDisplayNameLength] = {}; // always holds a terminator
+    std::string NameKey;
+    std::string DataFile;
+    std::string TextureFile;
+    std::string TextDirectory;
+    std::string GameGXTName;
+    std::string LevelGXTPostfix;
+    bool UseWholeAsciiTable = false;
+    std::int32_t WindowsLangID = -1;
+};
+
+// Builds a record from the lang.ini at iniPath (at most 259 characters). A file that cannot
+// be read gives the defaults.
+LanguageRecord ReadLangIni(const char* iniPath);
+
+} // namespace voxa

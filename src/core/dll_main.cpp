@@ -1,0 +1,5 @@
+#include "core/entry.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+    return voxa::PluginEntry(module, reason, reserved);
+}

@@ -1,0 +1,154 @@
+#include "core/patch_table.h"
+
+#include "catalogue/language_index.h"
+#include "fonts/font_data.h"
+#include "fonts/lifecycle_hooks.h"
+#include "fonts/texture_dictionaries.h"
+#include "menu/menu_state.h"
+#include "text/conversion.h"
+#include "text/formatted_text.h"
+#include "text/text_paths.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace voxa {
+
+const wchar_t WideStringFormat[3] = L"%s";
+
+namespace {
+
+namespace s = host::site;
+using enum PatchKind;
+
+PatchEntry Call(host::Address site, const void* routine) { return {site, CallToPlugin, routine}; }
+PatchEntry Jump(host::Address site, const void* routine) { return {site, JumpToPlugin, routine}; }
+PatchEntry HostCall(host::Address site, host::Address target) { return {site, HostInternalCall, nullptr, target}; }
+PatchEntry HostJump(host::Address site, host::Address target) { return {site, HostInternalJump, nullptr, target}; }
+PatchEntry Bytes(host::Address site, std::uint8_t b0, std::uint8_t b1) { return {site, Raw2, nullptr, 0, {b0, b1}}; }
+PatchEntry Bytes(host::Address site, std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                 std::uint8_t b4) {
+    return {site, Raw5, nullptr, 0, {b0, b1, b2, b3, b4}};
+}
+PatchEntry PointerTo(host::Address site, const void* datum) { return {site, Pointer, datum}; }
+
+template <typename Fn> const void* Routine(Fn* routine) { return reinterpret_cast<const void*>(routine); }
+
+// clang-format off
+const PatchEntry kPatchTable[kPatchRowCount] = {
+    Jump(s::WideToNarrowEntry,           Routine(&WideToNarrow)),
+    Jump(s::NarrowToWideSharedEntry,     Routine(&NarrowToWideShared)),
+    Jump(s::NarrowToWideEntry,           Routine(&NarrowToWide)),
+    Bytes(s::TextLoadRangeBranch,        0x77, 0x07),                     // ja: an unsigned range test
+    Call(s::GameTextLoadCall,            Routine(&GameTextLoadAdapter)),
+    Call(s::LevelTextLoadCall,           Routine(&LevelTextLoadAdapter)),
+    Jump(s::LanguageMenuBeginEntry,      Routine(&LanguageMenuBegin)),
+    Jump(s::LanguageMenuCheckResetEntry, Routine(&LanguageMenuCheckReset)),
+    Jump(s::LanguageMenuInputEntry,      Routine(&LanguageMenuInput)),
+    Jump(s::LanguageMenuDrawEntry,       Routine(&LanguageMenuDraw)),
+    Call(s::FindTextureCallA,            Routine(&FindTextureHook)),
+    Call(s::FindTextureCallB,            Routine(&FindTextureHook)),
+    Call(s::FindTextureCallC,            Routine(&FindTextureHook)),
+    Call(s::FindTextureCallD,            Routine(&FindTextureHook)),
+    Call(s::FontDataLoadCall,            Routine(&FontDataLoadHook)),
+    Call(s::StartupInitCall,             Routine(&StartupInitHook)),
+    Call(s::ShutdownCall,                Routine(&ShutdownHook)),
+    Call(s::DefaultLanguageCall,         Routine(&DefaultLanguageFromSystem)),
+    Bytes(s::DefaultLanguageResultMove,  0x89, 0xC3),                     // mov ebx, eax
+    HostJump(s::DefaultLanguageSkip,     s::DefaultLanguageContinue),     // skip the host's own choice
+    Jump(s::FormatSceneLabelEntry,       Routine(&FormatSceneLabel)),
+    Bytes(s::DrawArgumentPushA,          0x8D, 0x54, 0x24, 0x08, 0x52),   // lea edx, [esp+8]; push edx
+    HostCall(s::DrawHelperCallA,         host::addr::HostDrawHelper),
+    Bytes(s::DrawArgumentPushB,          0x8D, 0x54, 0x24, 0x04, 0x52),   // lea edx, [esp+4]; push edx
+    Call(s::DrawFormattedCall1,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawFramePushA,             0x90, 0x90, 0x90, 0x90, 0x55),   // nop x4; push ebp
+    HostCall(s::DrawHelperCallB,         host::addr::HostDrawHelper),
+    PointerTo(s::DrawFormatOperand,      WideStringFormat),
+    Bytes(s::DrawFramePushB,             0x90, 0x90, 0x90, 0x90, 0x55),   // nop x4; push ebp
+    Call(s::DrawFormattedCall2,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush3,             0x8D, 0x0C, 0x24, 0x51, 0x90),   // lea ecx, [esp]; push ecx; nop
+    Call(s::DrawFormattedCall3,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush4,             0x8D, 0x0C, 0x24, 0x51, 0x90),
+    Call(s::DrawFormattedCall4,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush5,             0x8D, 0x0C, 0x24, 0x51, 0x90),
+    Call(s::DrawFormattedCall5,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush6,             0x8D, 0x0C, 0x24, 0x51, 0x90),
+    Call(s::DrawFormattedCall6,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush7,             0x8D, 0x0C, 0x24, 0x51, 0x90),
+    Call(s::DrawFormattedCall7,          Routine(&DrawFormattedText)),
+    Bytes(s::DrawStackPush8,             0x8D, 0x0C, 0x24, 0x51, 0x90),
+    Call(s::DrawFormattedCall8,          Routine(&DrawFormattedText)),
+};
+
+// The host calls that rows of the table stand in for: where they still call their host
+// routine, the process holds the host build the table was made for.
+struct ExpectedCall {
+    host::Address site;
+    host::Address routine;
+};
+const ExpectedCall kExpectedHostCalls[] = {
+    {s::GameTextLoadCall,  host::addr::HostTextTableLoad},
+    {s::LevelTextLoadCall, host::addr::HostTextTableLoad},
+    {s::FindTextureCallA,  host::addr::HostFindTexture},
+    {s::FindTextureCallB,  host::addr::HostFindTexture},
+    {s::FindTextureCallC,  host::addr::HostFindTexture},
+    {s::FindTextureCallD,  host::addr::HostFindTexture},
+    {s::FontDataLoadCall,  host::addr::HostLoadFontData},
+    {s::StartupInitCall,   host::addr::HostStartupInit},
+    {s::ShutdownCall,      host::addr::HostShutdown},
+};
+// clang-format on
+
+std::size_t PatchLength(PatchKind kind) {
+    switch (kind) {
+    case Raw2:
+        return 2;
+    case Pointer:
+        return 4;
+    default:
+        return 5;
+    }
+}
+
+bool IsReadable(host::Address address, std::size_t length) {
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    for (host::Address at = address; at < address + length;) {
+        MEMORY_BASIC_INFORMATION region;
+        if (VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region) == 0)
+            return false;
+        if (region.State != MEM_COMMIT || (region.Protect & kReadable) == 0 || (region.Protect & PAGE_GUARD) != 0)
+            return false;
+        at = reinterpret_cast<host::Address>(region.BaseAddress) + region.RegionSize;
+    }
+    return true;
+}
+
+bool HoldsCall(const ExpectedCall& expected) {
+    const auto* code = host::Pointer<const std::uint8_t>(expected.site);
+    std::int32_t displacement;
+    std::memcpy(&displacement, code + 1, 4);
+    return code[0] == 0xE8 && displacement == RelativeDisplacement(expected.site, expected.routine);
+}
+
+} // namespace
+
+std::span<const PatchEntry> PatchTable() { return kPatchTable; }
+
+bool HostBuildMatches() {
+    for (const PatchEntry& entry : kPatchTable)
+        if (!IsReadable(entry.site, PatchLength(entry.kind)))
+            return false;
+    for (const ExpectedCall& expected : kExpectedHostCalls)
+        if (!HoldsCall(expected))
+            return false;
+    return true;
+}
+
+void InstallPatches() {
+    if (HostBuildMatches())
+        WritePatches(kPatchTable);
+}
+
+} // namespace voxa

@@ -1,0 +1,41 @@
+#pragma once
+// Writes the plug-in's patches into the host's code.
+
+#include "core/host.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace voxa {
+
+enum class PatchKind : std::uint8_t {
+    CallToPlugin,     // E8 + displacement to a plug-in routine
+    JumpToPlugin,     // E9 + displacement to a plug-in routine
+    HostInternalCall, // E8 + fixed displacement to a host address
+    HostInternalJump, // E9 + fixed displacement to a host address
+    Raw2,             // two literal bytes
+    Raw5,             // five literal bytes
+    Pointer,          // the 4-byte address of a plug-in datum
+};
+
+struct PatchEntry {
+    host::Address site;
+    PatchKind kind;
+    const void* plugin = nullptr;     // the routine or datum of the plug-in kinds
+    host::Address hostTarget = 0;     // the target of the host-internal kinds
+    std::uint8_t bytes[5] = {};       // the literal bytes of the raw kinds
+};
+
+// One protected store: the span is made writable, written, and given back the protection
+// it had. The reported protection goes to a real variable; Windows rejects a null pointer
+// there.
+void WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes);
+
+// The signed distance from the end of a 5-byte call or jump at site to target.
+std::int32_t RelativeDisplacement(host::Address site, std::uintptr_t target);
+
+void WritePatch(const PatchEntry& entry);
+void WritePatches(std::span<const PatchEntry> table);
+
+} // namespace voxa

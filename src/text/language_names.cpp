@@ -1,0 +1,89 @@
+#include "text/language_names.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/language_index.h"
+#include "core/host.h"
+#include "text/conversion.h"
+#include "text/text_paths.h"
+
+#include <cstring>
+
+namespace voxa {
+
+wchar_t BuiltInLanguageNames[5][kDisplayNameLength];
+
+namespace {
+
+// Room for the host's text table object, readied the way the host readies an empty one.
+struct TemporaryTextTable {
+    alignas(4) unsigned char storage[20];
+
+    TemporaryTextTable() {
+        std::memset(storage, 0, 16);
+        storage[16] = 0x65;
+    }
+    host::HostTextTable* table() { return reinterpret_cast<host::HostTextTable*>(storage); }
+};
+
+// A name longer than the field keeps its first 63 characters.
+void CopyName(wchar_t (&name)[kDisplayNameLength], const wchar_t* text) {
+    int i = 0;
+    for (; text != nullptr && i < kDisplayNameLength - 1 && text[i] != 0; ++i)
+        name[i] = text[i];
+    name[i] = 0;
+}
+
+// The key itself, byte for byte, as the name: what a translator sees when the text lacks it.
+void NameFromKey(wchar_t (&name)[kDisplayNameLength], const std::string& key) {
+    const std::int32_t length = static_cast<std::int32_t>(key.size() < 256 ? key.size() : 256);
+    CopyName(name, NarrowToWideShared(key.c_str(), length));
+}
+
+void BuildExtraLanguageName(LanguageRecord& record) {
+    host::HostString path;
+    BuildGameTextPath(record, path);
+    TemporaryTextTable names;
+    host::HostTextTableLoad(names.table(), path.text);
+    if (const wchar_t* found = host::HostTextTableFind(names.table(), record.NameKey.c_str()))
+        CopyName(record.displayName, found);
+    else
+        NameFromKey(record.displayName, record.NameKey);
+    host::HostTextTableDestroy(names.table());
+    host::HostStringDestroy(&path);
+}
+
+struct BuiltInName {
+    const char* key;
+    std::int32_t languageIndex;
+};
+constexpr BuiltInName kBuiltInByMenuRow[5] = {{"ENG", 0}, {"FRA", 2}, {"ITA", 3}, {"GER", 1}, {"ESP", 4}};
+
+void BuildBuiltInName(int menuRow) {
+    const BuiltInName& language = kBuiltInByMenuRow[menuRow];
+    host::HostString path;
+    host::HostStringCopy(&path, &host::TextRoot());
+    host::HostStringAppend(&path, "/PC_Text/PC_");
+    host::HostStringAppendString(&path, host::LanguageFilePart(language.languageIndex));
+    TemporaryTextTable names;
+    host::HostTextTableLoad(names.table(), path.text);
+    CopyName(BuiltInLanguageNames[menuRow], host::HostTextTableGet(names.table(), language.key));
+    host::HostTextTableDestroy(names.table());
+    host::HostStringDestroy(&path);
+}
+
+} // namespace
+
+void BuildLanguageNames() {
+    for (LanguageRecord& record : LanguageCatalogue) {
+        if (record.TextDirectory.empty() || record.GameGXTName.empty()) {
+            // Its text file is not opened, yet the menu shows a row for it.
+            NameFromKey(record.displayName, record.NameKey);
+            continue;
+        }
+        BuildExtraLanguageName(record);
+    }
+    for (int row = 0; row < kBuiltInLanguageCount; ++row)
+        BuildBuiltInName(row);
+}
+
+} // namespace voxa

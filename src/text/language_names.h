@@ -1,0 +1,13 @@
+#pragma once
+// The names that the language menu shows, each read from its language's own game text.
+
+#include "catalogue/language_record.h"
+
+namespace voxa {
+
+// In menu order: English, French, Italian, German, Spanish.
+extern wchar_t BuiltInLanguageNames[5][kDisplayNameLength];
+
+void BuildLanguageNames();
+
+} // namespace voxa

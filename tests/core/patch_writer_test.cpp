@@ -1,0 +1,110 @@
+#include "core/patch_table.h"
+#include "core/patch_writer.h"
+#include "host/fake_host.h"
+#include "host/host_code.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sim::Address;
+using voxa::PatchEntry;
+using voxa::PatchKind;
+
+constexpr Address kSite = sim::kScratchStart + 0x1000;
+
+DWORD ProtectionAt(Address at) {
+    MEMORY_BASIC_INFORMATION region;
+    VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region);
+    return region.Protect;
+}
+
+class PatchWriterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::InstallFakeHost();
+        DWORD old;
+        VirtualProtect(reinterpret_cast<void*>(kSite), 16, PAGE_EXECUTE_READ, &old);
+    }
+    void TearDown() override {
+        DWORD old;
+        VirtualProtect(reinterpret_cast<void*>(kSite), 16, PAGE_EXECUTE_READWRITE, &old);
+    }
+};
+
+extern "C" int __cdecl PluginRoutineStandIn(int x) { return x * 3; }
+const int kPluginDatum = 0;
+
+std::vector<std::uint8_t> Little(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+TEST_F(PatchWriterTest, EachKindWritesExactlyItsBytesAndKeepsTheProtection) {
+    const auto routine = reinterpret_cast<Address>(&PluginRoutineStandIn);
+    const std::uint32_t toRoutine = routine - (kSite + 5);
+    struct Case {
+        PatchEntry entry;
+        std::vector<std::uint8_t> expected;
+    };
+    const Case cases[] = {
+        {{kSite, PatchKind::CallToPlugin, reinterpret_cast<const void*>(routine)}, {0xE8}},
+        {{kSite, PatchKind::JumpToPlugin, reinterpret_cast<const void*>(routine)}, {0xE9}},
+        {{kSite, PatchKind::HostInternalCall, nullptr, kSite + 5 + 0x992}, {0xE8, 0x92, 0x09, 0x00, 0x00}},
+        {{kSite, PatchKind::HostInternalJump, nullptr, kSite - 0x10}, {0xE9, 0xEB, 0xFF, 0xFF, 0xFF}},
+        {{kSite, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}}, {0x77, 0x07, 0xCC}},
+        {{kSite, PatchKind::Raw5, nullptr, 0, {0x8D, 0x54, 0x24, 0x08, 0x52}}, {0x8D, 0x54, 0x24, 0x08, 0x52, 0xCC}},
+        {{kSite, PatchKind::Pointer, &kPluginDatum}, Little(reinterpret_cast<std::uint32_t>(&kPluginDatum))},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> expected = c.expected;
+        if (c.entry.kind == PatchKind::CallToPlugin || c.entry.kind == PatchKind::JumpToPlugin)
+            for (std::uint8_t byte : Little(toRoutine))
+                expected.push_back(byte);
+        DWORD old;
+        VirtualProtect(reinterpret_cast<void*>(kSite), 16, PAGE_EXECUTE_READWRITE, &old);
+        std::memset(reinterpret_cast<void*>(kSite), 0xCC, 16);
+        VirtualProtect(reinterpret_cast<void*>(kSite), 16, PAGE_EXECUTE_READ, &old);
+
+        voxa::WritePatch(c.entry);
+
+        EXPECT_EQ(sim::ReadBytes(kSite, expected.size()), expected) << "kind " << int(c.entry.kind);
+        EXPECT_EQ(ProtectionAt(kSite), static_cast<DWORD>(PAGE_EXECUTE_READ)) << "kind " << int(c.entry.kind);
+    }
+}
+
+TEST_F(PatchWriterTest, AWrittenCallReachesThePluginRoutineAsLoaded) {
+    DWORD old;
+    VirtualProtect(reinterpret_cast<void*>(kSite), 16, PAGE_EXECUTE_READWRITE, &old);
+    const Address entry = sim::EmitCallSite(kSite, kSite + 0x200, {{}, {14}, false});
+    voxa::WritePatch({kSite, PatchKind::CallToPlugin, reinterpret_cast<const void*>(&PluginRoutineStandIn)});
+    const sim::HostCodeRun run = sim::RunHostCode(entry);
+    EXPECT_EQ(run.eax, 42u);
+    EXPECT_TRUE(run.stackBalanced);
+    EXPECT_TRUE(run.registersKept);
+}
+
+TEST(HostCodeFragments, NoticeACalleeThatRemovesArgumentsItShouldNot) {
+    sim::InstallFakeHost();
+    // A stdcall routine called as if cdecl: the stack ends up 4 bytes off.
+    struct Callee {
+        static int __stdcall TakesOne(int x) { return x; }
+    };
+    const Address entry = sim::EmitCaller(reinterpret_cast<Address>(&Callee::TakesOne), {{}, {5}, false});
+    const sim::HostCodeRun run = sim::RunHostCode(entry);
+    EXPECT_EQ(run.eax, 5u);
+    EXPECT_FALSE(run.stackBalanced);
+}
+
+TEST(HostCodeFragments, NoticeASpoiledRegister) {
+    sim::InstallFakeHost();
+    const Address spoiler = sim::ScratchAlloc(16);
+    sim::WriteBytes(spoiler, {0xBE, 1, 2, 3, 4, 0xC3}); // mov esi, 0x04030201; ret
+    const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(spoiler, {}));
+    EXPECT_TRUE(run.stackBalanced);
+    EXPECT_FALSE(run.registersKept);
+}
+
+} // namespace

@@ -1,0 +1,412 @@
+#include "fake_host.h"
+
+#include "host_code.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace sim {
+
+using namespace host::addr;
+
+namespace {
+
+FakeHost* theHost = new FakeHost; // never destroyed: fakes may run during static destruction
+
+template <typename... Args> void Log(const char* format, Args... args) {
+    if (theHost->quiet)
+        return;
+    char line[512];
+    std::snprintf(line, sizeof line, format, args...);
+    theHost->log.emplace_back(line);
+}
+
+std::wstring Widen(const std::string& narrow) {
+    std::wstring wide;
+    for (unsigned char byte : narrow)
+        wide += static_cast<wchar_t>(byte);
+    return wide;
+}
+
+bool ReadFile(const char* path, std::string& contents) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream buffer;
+    buffer << file.rdbuf();
+    contents = buffer.str();
+    return true;
+}
+
+std::vector<std::string> Lines(const std::string& contents) {
+    std::vector<std::string> lines;
+    std::istringstream in(contents);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+// ---- memory
+void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
+    if (allocator != host::Pointer<void>(HostAllocator))
+        Log("HostMemAlloc on a wrong allocator %p", allocator);
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    theHost->liveBlocks.insert(block);
+    theHost->allocSizes.push_back(bytes);
+    return block;
+}
+
+void __thiscall FakeMemFree(void* allocator, void* block) {
+    if (allocator != host::Pointer<void>(HostAllocator))
+        Log("HostMemFree on a wrong allocator %p", allocator);
+    ++theHost->freeCount[block];
+    if (theHost->liveBlocks.erase(block) == 1)
+        std::free(block);
+    else
+        Log("HostMemFree of a block not allocated: %p", block);
+}
+
+// ---- font data
+std::uint8_t __cdecl FakeLoadFontData(const char* path) {
+    theHost->fontLoads.emplace_back(path);
+    Log("HostLoadFontData(%s)", path);
+    std::string contents;
+    if (!ReadFile(path, contents))
+        return 0;
+    std::istringstream numbers(contents);
+    std::int32_t counts[8] = {};
+    for (std::int32_t& count : counts)
+        if (!(numbers >> count))
+            break;
+    auto& block = Data<std::uint32_t[34]>(HostFontDataBlock);
+    const auto loadNumber = static_cast<std::uint32_t>(theHost->fontLoads.size());
+    block[0] = 0x48454144 + loadNumber; // headWord0
+    block[1] = 0xAB000000 + loadNumber; // headWord1
+    for (int font = 0; font < 4; ++font) {
+        const std::int32_t entries = counts[2 * font], records = counts[2 * font + 1];
+        auto* entryTable = static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), (entries + 1) * 4));
+        auto* recordTable = static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), records * 24));
+        for (int i = 0; i < entries * 4; ++i)
+            entryTable[i] = static_cast<std::uint8_t>(loadNumber * 31 + font * 7 + i);
+        for (int i = 0; i < records * 24; ++i)
+            recordTable[i] = static_cast<std::uint8_t>(loadNumber * 17 + font * 5 + i);
+        block[2 + font] = reinterpret_cast<std::uint32_t>(recordTable);
+        block[6 + font] = reinterpret_cast<std::uint32_t>(entryTable);
+        block[10 + font] = static_cast<std::uint32_t>(entries);
+        block[14 + font] = 0xA0 + font + loadNumber * 0x100;
+        block[18 + font] = 0xB0 + font + loadNumber * 0x100;
+        block[22 + font] = static_cast<std::uint32_t>(records);
+        block[26 + font] = 0xC0 + font + loadNumber * 0x100;
+        const float value = 1.5f + static_cast<float>(font) + 0.25f * static_cast<float>(loadNumber);
+        std::memcpy(&block[30 + font], &value, 4);
+    }
+    return 1;
+}
+
+// ---- texture dictionaries
+void* __cdecl FakeLoadTextureDictionary(const char* path) {
+    theHost->dictionaryLoads.emplace_back(path);
+    Log("HostLoadTextureDictionary(%s)", path);
+    std::string contents;
+    if (!ReadFile(path, contents))
+        return nullptr;
+    auto dictionary = std::make_unique<FakeDictionary>();
+    dictionary->tag = 100 + static_cast<int>(theHost->dictionaries.size());
+    for (const std::string& name : Lines(contents))
+        dictionary->Add(name);
+    theHost->dictionaries.push_back(std::move(dictionary));
+    return theHost->dictionaries.back().get();
+}
+
+void __cdecl FakeReleaseTextureDictionary(void* dictionary) {
+    theHost->releasedDictionaries.push_back(dictionary);
+    Log("HostReleaseTextureDictionary(%d)", static_cast<FakeDictionary*>(dictionary)->tag);
+}
+
+FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
+    auto* fake = static_cast<FakeDictionary*>(dictionary);
+    if (fake == nullptr) {
+        Log("HostFindTexture(null, %s)", name);
+        return nullptr;
+    }
+    Log("HostFindTexture(%d, %s)", fake->tag, name);
+    auto found = fake->textures.find(std::string_view(name));
+    return found == fake->textures.end() ? nullptr : found->second.get();
+}
+
+// ---- text tables
+std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
+    theHost->textLoads.emplace_back(path);
+    Log("HostTextTableLoad(%s)", path);
+    auto& entries = theHost->tables[table];
+    entries.clear();
+    std::string contents;
+    if (!ReadFile(path, contents))
+        return 0;
+    for (const std::string& line : Lines(contents)) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos)
+            entries[line.substr(0, equals)] = Widen(line.substr(equals + 1));
+    }
+    return 1;
+}
+
+const wchar_t* __thiscall FakeTextTableFind(void* table, const char* key) {
+    auto& entries = theHost->tables[table];
+    auto found = entries.find(key);
+    return found == entries.end() ? nullptr : found->second.c_str();
+}
+
+const wchar_t* __thiscall FakeTextTableGet(void* table, const char* key) {
+    const wchar_t* found = FakeTextTableFind(table, key);
+    return found != nullptr ? found : L"";
+}
+
+void __thiscall FakeTextTableDestroy(void* table) {
+    Log("HostTextTableDestroy");
+    theHost->tables.erase(table);
+}
+
+// ---- strings
+char* Duplicate(const char* text) {
+    const std::size_t size = std::strlen(text) + 1;
+    char* copy = static_cast<char*>(std::malloc(size));
+    std::memcpy(copy, text, size);
+    return copy;
+}
+
+void __thiscall FakeStringFromText(host::HostString* string, const char* text) {
+    string->text = Duplicate(text);
+    ++theHost->liveStrings;
+}
+
+void __thiscall FakeStringCopy(host::HostString* string, const host::HostString* source) {
+    FakeStringFromText(string, source->text);
+}
+
+void __thiscall FakeStringAppend(host::HostString* string, const char* text) {
+    const std::string joined = std::string(string->text) + text;
+    std::free(const_cast<char*>(string->text));
+    string->text = Duplicate(joined.c_str());
+}
+
+void __thiscall FakeStringAppendString(host::HostString* string, const host::HostString* other) {
+    FakeStringAppend(string, other->text);
+}
+
+void __thiscall FakeStringDestroy(host::HostString* string) {
+    std::free(const_cast<char*>(string->text));
+    string->text = nullptr;
+    --theHost->liveStrings;
+}
+
+// ---- start-up, shutdown, drawing
+void __thiscall FakeStartupInit(void* object) {
+    theHost->startupEcx = object;
+    Log("HostStartupInit");
+}
+
+std::uint32_t __thiscall FakeShutdown(void* object, std::uint32_t a, std::uint32_t b) {
+    theHost->shutdownEcx = object;
+    theHost->shutdownArgs[0] = a;
+    theHost->shutdownArgs[1] = b;
+    Log("HostShutdown");
+    return 0x5EED5EED;
+}
+
+std::int32_t __cdecl FakeDrawString(const wchar_t* text, float a, float b, float c, float d, float zero,
+                                    std::int32_t one) {
+    theHost->drawnStrings.emplace_back(text);
+    theHost->drawStringFloats = {a, b, c, d, zero};
+    Log("HostDrawString(%s, %g, %g, %g, %g, %g, %d)", Narrow(text).c_str(), a, b, c, d, zero, one);
+    return 0x77;
+}
+
+void __cdecl FakeDrawHelper(void* value) { Log("HostDrawHelper(%p)", value); }
+
+// ---- the language menu
+bool __thiscall FakeMenuUpPressed(void* cursor) {
+    if (cursor != host::Pointer<void>(HostCursor))
+        Log("HostMenuUpPressed on a wrong object");
+    Log("HostMenuUpPressed");
+    return theHost->menu.up;
+}
+bool __cdecl FakeMenuDownPressed() {
+    Log("HostMenuDownPressed");
+    return theHost->menu.down;
+}
+bool __cdecl FakeMenuCursorOverItem() {
+    Log("HostMenuCursorOverItem");
+    return theHost->menu.overItem;
+}
+std::int32_t __cdecl FakeMenuItemUnderCursor() {
+    Log("HostMenuItemUnderCursor");
+    return theHost->menu.itemUnderCursor;
+}
+bool __cdecl FakeMenuAuxInput() {
+    Log("HostMenuAuxInput");
+    return theHost->menu.aux;
+}
+bool __cdecl FakeMenuAcceptPressed() {
+    Log("HostMenuAcceptPressed");
+    return theHost->menu.accept;
+}
+void __cdecl FakePlayFrontendSound(std::int32_t sound) { Log("HostPlayFrontendSound(%d)", sound); }
+void __thiscall FakeSetLanguage(void* settings, std::int32_t index, std::int32_t flag) {
+    if (settings != host::Pointer<void>(HostSettings))
+        Log("HostSetLanguage on a wrong object");
+    Log("HostSetLanguage(%d, %d)", index, flag);
+    SetLanguageIndex(index);
+}
+void __cdecl FakeMenuDrawTitle(const wchar_t* text) { Log("HostMenuDrawTitle(%s)", Narrow(text).c_str()); }
+float __cdecl FakeFontHeight(std::int32_t font, float scale) {
+    Log("HostFontHeight(%d, %g)", font, scale);
+    return font >= 0 && font < 3 ? theHost->fontHeight[font] : 0.0f;
+}
+float __cdecl FakeTextWidth(const char* text, float scale, std::int32_t one) {
+    Log("HostTextWidth(%s, %g, %d)", text, scale, one);
+    return theHost->textWidth;
+}
+void __cdecl FakeSetTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a) {
+    Log("HostSetTextColour(%d, %d, %d, %d)", r, g, b, a);
+}
+void __thiscall FakeDefaultTextColour(void* cursor) {
+    if (cursor != host::Pointer<void>(HostCursor))
+        Log("HostMenuDefaultTextColour on a wrong object");
+    Log("HostMenuDefaultTextColour");
+}
+void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, float sy, float zero,
+                                std::int32_t one) {
+    if (!theHost->quiet)
+        theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0});
+    Log("HostDrawNarrowText(%s, %g, %g, %g, %g, %g, %d)", text, x, y, sx, sy, zero, one);
+}
+void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy, std::int32_t selected) {
+    if (!theHost->quiet)
+        theHost->drawnItems.push_back({text, x, y, sx, sy, selected});
+    Log("HostMenuDrawItem(%s, %d)", Narrow(text).c_str(), selected);
+}
+void __cdecl FakeMenuTrackItem(const wchar_t* text, float x, float y, float sx, float sy) {
+    if (!theHost->quiet)
+        theHost->trackedItems.push_back({text, x, y, sx, sy, 0});
+    Log("HostMenuTrackItem(%s)", Narrow(text).c_str());
+}
+void __cdecl FakeMenuDrawButtonLabels(const wchar_t* a, const wchar_t* b, const wchar_t* c, const wchar_t* d) {
+    Log("HostMenuDrawButtonLabels(%s|%s|%s|%s)", Narrow(a).c_str(), Narrow(b).c_str(), Narrow(c).c_str(),
+        Narrow(d).c_str());
+}
+
+} // namespace
+
+FakeTexture* FakeDictionary::Add(const std::string& name) {
+    auto texture = std::make_unique<FakeTexture>();
+    std::memset(texture.get(), 0, sizeof(FakeTexture));
+    std::snprintf(texture->name, sizeof texture->name, "%s", name.c_str());
+    texture->dictionaryTag = tag;
+    FakeTexture* raw = texture.get();
+    textures[name] = std::move(texture);
+    return raw;
+}
+
+FakeHost& Host() { return *theHost; }
+
+std::string Narrow(const std::wstring& wide) {
+    std::string narrow;
+    for (wchar_t unit : wide)
+        narrow += unit < 0x80 ? static_cast<char>(unit) : '?';
+    return narrow;
+}
+
+void SetHostString(Address at, const std::string& text) {
+    Data<host::HostString>(at) = {ScratchText(text.c_str()), 0};
+}
+
+void SetLanguageIndex(std::int32_t index) { Data<std::int32_t>(HostSettings + LanguageIndexOffset) = index; }
+
+void SetCurrentLevel(std::int32_t level, const std::string& name) {
+    Data<std::int32_t>(HostCurrentLevel) = level;
+    char* entry = &Data<char>(HostLevelNames + HostLevelNameSize * level);
+    std::memset(entry, 0, HostLevelNameSize);
+    std::memcpy(entry, name.data(), name.size() < HostLevelNameSize ? name.size() : HostLevelNameSize);
+}
+
+FakeDictionary* MakeDictionary(int tag, std::initializer_list<const char*> names) {
+    auto dictionary = std::make_unique<FakeDictionary>();
+    dictionary->tag = tag;
+    for (const char* name : names)
+        dictionary->Add(name);
+    theHost->dictionaries.push_back(std::move(dictionary));
+    return theHost->dictionaries.back().get();
+}
+
+void InstallFakeHost(const std::string& textRoot, const std::string& levelRoot) {
+    ResetHostImage();
+    for (void* block : theHost->liveBlocks)
+        std::free(block);
+    delete theHost;
+    theHost = new FakeHost;
+
+    PlaceFake(HostMemAlloc, &FakeMemAlloc);
+    PlaceFake(HostMemFree, &FakeMemFree);
+    PlaceFake(HostLoadFontData, &FakeLoadFontData);
+    PlaceFake(HostLoadTextureDictionary, &FakeLoadTextureDictionary);
+    PlaceFake(HostReleaseTextureDictionary, &FakeReleaseTextureDictionary);
+    PlaceFake(HostFindTexture, &FakeFindTexture);
+    PlaceFake(HostTextTableLoad, &FakeTextTableLoad);
+    PlaceFake(HostTextTableGet, &FakeTextTableGet);
+    PlaceFake(HostTextTableFind, &FakeTextTableFind);
+    PlaceFake(HostTextTableDestroy, &FakeTextTableDestroy);
+    PlaceFake(HostStringCopy, &FakeStringCopy);
+    PlaceFake(HostStringFromText, &FakeStringFromText);
+    PlaceFake(HostStringAppend, &FakeStringAppend);
+    PlaceFake(HostStringAppendString, &FakeStringAppendString);
+    PlaceFake(HostStringDestroy, &FakeStringDestroy);
+    PlaceFake(HostStartupInit, &FakeStartupInit);
+    PlaceFake(HostShutdown, &FakeShutdown);
+    PlaceFake(HostDrawString, &FakeDrawString);
+    PlaceFake(HostDrawHelper, &FakeDrawHelper);
+    PlaceFake(HostMenuUpPressed, &FakeMenuUpPressed);
+    PlaceFake(HostMenuDownPressed, &FakeMenuDownPressed);
+    PlaceFake(HostMenuCursorOverItem, &FakeMenuCursorOverItem);
+    PlaceFake(HostMenuItemUnderCursor, &FakeMenuItemUnderCursor);
+    PlaceFake(HostMenuAuxInput, &FakeMenuAuxInput);
+    PlaceFake(HostMenuAcceptPressed, &FakeMenuAcceptPressed);
+    PlaceFake(HostPlayFrontendSound, &FakePlayFrontendSound);
+    PlaceFake(HostSetLanguage, &FakeSetLanguage);
+    PlaceFake(HostMenuDrawTitle, &FakeMenuDrawTitle);
+    PlaceFake(HostFontHeight, &FakeFontHeight);
+    PlaceFake(HostTextWidth, &FakeTextWidth);
+    PlaceFake(HostSetTextColour, &FakeSetTextColour);
+    PlaceFake(HostMenuDefaultTextColour, &FakeDefaultTextColour);
+    PlaceFake(HostDrawNarrowText, &FakeDrawNarrowText);
+    PlaceFake(HostMenuDrawItem, &FakeMenuDrawItem);
+    PlaceFake(HostMenuTrackItem, &FakeMenuTrackItem);
+    PlaceFake(HostMenuDrawButtonLabels, &FakeMenuDrawButtonLabels);
+
+    SetHostString(HostTextRoot, textRoot);
+    SetHostString(HostLevelRoot, levelRoot);
+    const char* fileParts[5] = {"ENGLISH.GXT", "GERMAN.GXT", "FRENCH.GXT", "ITALIAN.GXT", "SPANISH.GXT"};
+    for (int language = 0; language < 5; ++language)
+        SetHostString(HostLanguageFileParts + HostLanguageFilePartSize * language, fileParts[language]);
+    SetCurrentLevel(0, "DOCKS");
+    SetLanguageIndex(0);
+
+    // The host's own calls at the sites that the plug-in checks before patching.
+    const std::pair<Address, Address> calls[] = {
+        {host::site::GameTextLoadCall, HostTextTableLoad}, {host::site::LevelTextLoadCall, HostTextTableLoad},
+        {host::site::FindTextureCallA, HostFindTexture},   {host::site::FindTextureCallB, HostFindTexture},
+        {host::site::FindTextureCallC, HostFindTexture},   {host::site::FindTextureCallD, HostFindTexture},
+        {host::site::FontDataLoadCall, HostLoadFontData},  {host::site::StartupInitCall, HostStartupInit},
+        {host::site::ShutdownCall, HostShutdown},
+    };
+    for (const auto& [site, routine] : calls)
+        CodeWriter(site).Call(routine);
+}
+
+} // namespace sim

@@ -1,0 +1,17 @@
+#pragma once
+// Counts the file-system calls and the heap allocations that the code linked into this test
+// program makes, so a test can show that a per-frame path opens no file and allocates nothing.
+
+namespace sim {
+
+struct IoAndHeapCounts {
+    long fileCalls;
+    long allocations;
+};
+
+// Starts counting: the program's imports of the file routines are redirected through
+// counters (once), and the counters are zeroed.
+void StartCounting();
+IoAndHeapCounts Counted();
+
+} // namespace sim

@@ -1,0 +1,36 @@
+#pragma once
+// For tests that link the plug-in's code: the plug-in's global state put back to how it is
+// before start-up, with a fresh fake host.
+
+#include "fake_host.h"
+
+#include "catalogue/catalogue.h"
+#include "fonts/font_data.h"
+#include "menu/menu_state.h"
+#include "text/language_names.h"
+
+namespace sim {
+
+// The fake host's allocator memory is gone after a reset, so the plug-in's copies are
+// dropped here without being released through it.
+inline void ResetPlugin(const std::string& textRoot = "GAME", const std::string& levelRoot = "LEVELS/") {
+    for (voxa::LanguageRecord& record : voxa::LanguageCatalogue)
+        delete record.fontData;
+    voxa::LanguageCatalogue.Clear();
+    delete voxa::defaultFontData;
+    voxa::defaultFontData = nullptr;
+    voxa::ResetMenuState();
+    std::memset(voxa::BuiltInLanguageNames, 0, sizeof voxa::BuiltInLanguageNames);
+    InstallFakeHost(textRoot, levelRoot);
+}
+
+// A record as discovery would make it, for tests that need no lang.ini on disk.
+inline voxa::LanguageRecord& AddLanguage(const std::string& nameKey, std::int32_t windowsLangID = -1) {
+    voxa::LanguageRecord record;
+    record.NameKey = nameKey;
+    record.WindowsLangID = windowsLangID;
+    voxa::LanguageCatalogue.PushBack(record);
+    return voxa::LanguageCatalogue[voxa::LanguageCatalogue.size() - 1];
+}
+
+} // namespace sim

@@ -1,0 +1,81 @@
+#include "test_folders.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <stdexcept>
+
+namespace sim {
+
+namespace {
+
+void MakeFolders(const std::string& path) {
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%svoxa-test-%lu-%d\\", base, GetCurrentProcessId(), counter++);
+    path_ = name;
+    RemoveTree(path_);
+    MakeFolders(path_.substr(0, path_.size() - 1));
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+std::string TempFolder::MakeFolder(const std::string& relative) const {
+    const std::string full = path_ + relative;
+    MakeFolders(full);
+    return full + "\\";
+}
+
+std::string TempFolder::WriteFile(const std::string& relative, const std::string& contents) const {
+    const std::string full = path_ + relative;
+    const auto slash = full.find_last_of('\\');
+    MakeFolders(full.substr(0, slash));
+    FILE* file = std::fopen(full.c_str(), "wb");
+    if (file == nullptr)
+        throw std::runtime_error("cannot write " + full);
+    std::fwrite(contents.data(), 1, contents.size(), file);
+    std::fclose(file);
+    return full;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+void RemoveTree(const std::string& path) {
+    std::string folder = path;
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string child = folder + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace sim

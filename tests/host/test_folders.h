@@ -1,0 +1,30 @@
+#pragma once
+// Real folders and files in a fresh temporary folder, removed again afterwards.
+
+#include <string>
+
+namespace sim {
+
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's path, ending in a backslash.
+    const std::string& path() const { return path_; }
+    // Makes a folder (and its parents) below this one; returns its path with a backslash.
+    std::string MakeFolder(const std::string& relative) const;
+    // Writes a file below this one (its folder made first); returns its full path.
+    std::string WriteFile(const std::string& relative, const std::string& contents) const;
+
+  private:
+    std::string path_;
+};
+
+// The folder of this test program, ending in a backslash.
+std::string ProgramFolder();
+void RemoveTree(const std::string& path);
+
+} // namespace sim
