@@ -1,0 +1,129 @@
+#include "catalogue/catalogue.h"
+#include "catalogue/discovery.h"
+#include "host/test_folders.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+class DiscoveryTest : public ::testing::Test {
+  protected:
+    sim::TempFolder temp;
+    std::string voxa = temp.MakeFolder("VOXA");
+
+    void SetUp() override { voxa::LanguageCatalogue.Clear(); }
+    void TearDown() override { voxa::LanguageCatalogue.Clear(); }
+
+    void AddLanguage(const std::string& folder, const std::string& nameKey) {
+        temp.WriteFile("VOXA\\" + folder + "\\lang.ini", "[LANG]\r\nNameKey=" + nameKey + "\r\n");
+    }
+    // What discovery does once it has the VOXA path.
+    void Discover(const std::string& folderPath) {
+        voxa::ForEachSubfolder(folderPath.c_str(), voxa::AddLanguageFromFolder, const_cast<char*>(folderPath.c_str()));
+    }
+    std::vector<std::string> Found() const {
+        std::vector<std::string> keys;
+        for (const auto& record : voxa::LanguageCatalogue)
+            keys.push_back(record.NameKey);
+        return keys;
+    }
+};
+
+TEST_F(DiscoveryTest, OnlyDirectSubfoldersWithLangIniThatDoNotStartWithADot) {
+    AddLanguage("Polski", "POLSKI");
+    temp.MakeFolder("VOXA\\Leer");
+    AddLanguage(".old", "OLD");
+    temp.WriteFile("VOXA\\readme.txt", "[LANG]\r\nNameKey=README\r\n");
+    AddLanguage("Polski\\Nested", "NESTED");
+    Discover(voxa);
+    EXPECT_EQ(Found(), std::vector<std::string>{"POLSKI"});
+    EXPECT_EQ(voxa::LanguageCatalogue[0].DataFile, "");
+}
+
+TEST_F(DiscoveryTest, LanguagesComeInListingOrder) {
+    for (const char* name : {"Cymraeg", "Alba", "Bretons"})
+        AddLanguage(name, name);
+    std::vector<std::string> listing;
+    voxa::ForEachSubfolder(
+        voxa.c_str(), [](const char* name, void* out) { static_cast<std::vector<std::string>*>(out)->push_back(name); },
+        &listing);
+    Discover(voxa);
+    ASSERT_EQ(Found().size(), 3u);
+    for (std::size_t i = 0; i < listing.size(); ++i)
+        EXPECT_EQ(voxa::LanguageCatalogue[i].NameKey, listing[i]) << i;
+}
+
+TEST_F(DiscoveryTest, NoFolderOrAnEmptyOneGivesNoLanguages) {
+    Discover(temp.path() + "NoSuchFolder\\");
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    Discover(voxa);
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+}
+
+TEST_F(DiscoveryTest, AThousandLanguageFolders) {
+    for (int i = 0; i < 1000; ++i)
+        AddLanguage("L" + std::to_string(i), "K" + std::to_string(i));
+    Discover(voxa);
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 1000u);
+    std::set<std::string> keys;
+    for (const auto& record : voxa::LanguageCatalogue)
+        keys.insert(record.NameKey);
+    EXPECT_EQ(keys.size(), 1000u);
+}
+
+// Folders and files beyond the usual path limit, made through the long-path form.
+void MakeLongFolder(const std::string& path) {
+    const std::wstring wide(path.begin(), path.end());
+    CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr);
+}
+void WriteLongFile(const std::string& path, const std::string& contents) {
+    const std::wstring wide(path.begin(), path.end());
+    HANDLE file = CreateFileW((L"\\\\?\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written;
+    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+TEST_F(DiscoveryTest, ALangIniPathOf259CharactersIsFoundAndOneOf260IsSkippedAlone) {
+    AddLanguage("Short", "SHORT");
+    for (std::size_t total : {259u, 260u}) {
+        const std::size_t nameLength = total - voxa.size() - std::string("\\lang.ini").size();
+        const std::string folder = voxa + std::string(nameLength - 3, 'x') + std::to_string(total);
+        MakeLongFolder(folder);
+        WriteLongFile(folder + "\\lang.ini", "[LANG]\r\nNameKey=LONG" + std::to_string(total) + "\r\n");
+        ASSERT_EQ((folder + "\\lang.ini").size(), total);
+    }
+    Discover(voxa);
+    std::vector<std::string> found = Found();
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found, (std::vector<std::string>{"LONG259", "SHORT"}));
+}
+
+TEST_F(DiscoveryTest, ASearchPatternThatWouldNotFitFindsNothing) {
+    const std::string tooLong = voxa + std::string(260 - voxa.size(), 'p') + "\\";
+    Discover(tooLong); // must neither overflow nor search a cut path
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+}
+
+TEST(PluginSubfolderPath, IsTheFolderOfTheModuleThatHoldsThePluginCode) {
+    char buffer[260];
+    ASSERT_TRUE(voxa::PluginSubfolderPath("VOXA\\", buffer, sizeof buffer));
+    // In this test program the plug-in's code is part of the program itself.
+    EXPECT_EQ(std::string(buffer), sim::ProgramFolder() + "VOXA\\");
+}
+
+TEST(PluginSubfolderPath, AModulePathBeyondTheLimitGivesNoFolder) {
+    char buffer[260];
+    const std::size_t folderLength = sim::ProgramFolder().size();
+    // Leave room for less than the module's own path.
+    EXPECT_FALSE(voxa::PluginSubfolderPath(std::string(255 - folderLength, 'v').c_str(), buffer, sizeof buffer));
+    EXPECT_STREQ(buffer, "");
+}
+
+} // namespace
