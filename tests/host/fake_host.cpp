@@ -56,6 +56,12 @@ std::vector<std::string> Lines(const std::string& contents) {
 void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
     if (allocator != host::Pointer<void>(HostAllocator))
         Log("HostMemAlloc on a wrong allocator %p", allocator);
+    if (theHost->allocationsBeforeFailure == 0) {
+        Log("HostMemAlloc(%u) fails", bytes);
+        return nullptr;
+    }
+    if (theHost->allocationsBeforeFailure > 0)
+        --theHost->allocationsBeforeFailure;
     void* block = std::malloc(bytes == 0 ? 1 : bytes);
     theHost->liveBlocks.insert(block);
     theHost->allocSizes.push_back(bytes);
@@ -143,6 +149,7 @@ FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
 // ---- text tables
 std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
     theHost->textLoads.emplace_back(path);
+    theHost->tableBytesAtLoad.push_back(ReadBytes(reinterpret_cast<Address>(table), 20));
     Log("HostTextTableLoad(%s)", path);
     auto& entries = theHost->tables[table];
     entries.clear();

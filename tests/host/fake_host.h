@@ -49,9 +49,11 @@ struct FakeHost {
     std::set<void*> liveBlocks;
     std::map<void*, int> freeCount;
     std::vector<std::uint32_t> allocSizes;
+    int allocationsBeforeFailure = -1; // from 0 on, counts down to an allocation that fails
     // Host strings alive, and text tables loaded.
     int liveStrings = 0;
     std::vector<std::string> textLoads;
+    std::vector<std::vector<std::uint8_t>> tableBytesAtLoad; // the 20 bytes of each table loaded
     std::vector<std::string> fontLoads;
     std::vector<std::string> dictionaryLoads;
     std::map<void*, std::map<std::string, std::wstring>> tables;

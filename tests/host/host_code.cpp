@@ -58,6 +58,11 @@ CodeWriter& CodeWriter::Call(Address target) {
     const std::uint32_t displacement = target - (at_ + 5);
     return Bytes({0xE8}).Dword(displacement);
 }
+CodeWriter& CodeWriter::Jump(Address target) {
+    const std::uint32_t displacement = target - (at_ + 5);
+    return Bytes({0xE9}).Dword(displacement);
+}
+
 CodeWriter& CodeWriter::AddEsp(std::uint8_t bytes) { return Bytes({0x83, 0xC4, bytes}); }
 
 CodeWriter& CodeWriter::Nops(int count) {
@@ -121,7 +126,12 @@ Address EmitCallSite(Address callSite, Address routine, const HostCall& call) {
     CodeWriter code(entry);
     EmitSetup(code, call);
     code.Call(routine);
-    EmitCleanUp(code, call);
+    if (!call.calleeRemovesArgs && !call.args.empty())
+        code.AddEsp(static_cast<std::uint8_t>(4 * call.args.size()));
+    // The rest of the frame lies in scratch memory: host routines may follow a site closely.
+    const Address epilogue = ScratchAlloc(64);
+    code.Jump(epilogue);
+    CodeWriter(epilogue).End();
     return entry;
 }
 

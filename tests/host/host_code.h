@@ -20,6 +20,7 @@ class CodeWriter {
     CodeWriter& PushImm(std::uint32_t value);
     CodeWriter& MovEcx(std::uint32_t value);
     CodeWriter& Call(Address target);
+    CodeWriter& Jump(Address target);
     CodeWriter& AddEsp(std::uint8_t bytes);
     CodeWriter& Nops(int count);
     // The frame every fragment starts and ends with (8 bytes in front of the body).
@@ -49,7 +50,8 @@ struct HostCall {
 };
 
 // The host's own code around a call: the set-up ends right at `callSite`, where the call
-// (E8 to `routine`) stands, as in the host; the caller's clean-up follows. Returns the entry.
+// (E8 to `routine`) stands, as in the host; the caller's clean-up follows (8 bytes at most
+// after the call, the rest in scratch memory). Returns the entry.
 Address EmitCallSite(Address callSite, Address routine, const HostCall& call);
 
 // A host caller, in scratch memory, of the routine entered at `routine`.

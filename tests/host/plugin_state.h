@@ -5,6 +5,7 @@
 #include "fake_host.h"
 
 #include "catalogue/catalogue.h"
+#include "core/patch_table.h"
 #include "fonts/font_data.h"
 #include "menu/menu_state.h"
 #include "text/language_names.h"
@@ -22,6 +23,15 @@ inline void ResetPlugin(const std::string& textRoot = "GAME", const std::string&
     voxa::ResetMenuState();
     std::memset(voxa::BuiltInLanguageNames, 0, sizeof voxa::BuiltInLanguageNames);
     InstallFakeHost(textRoot, levelRoot);
+}
+
+// Patches the fake host as start-up does; the fake host must hold the calls that the
+// plug-in checks for (InstallFakeHost writes them).
+inline bool InstallPluginPatches() {
+    if (!voxa::HostBuildMatches())
+        return false;
+    voxa::InstallPatches();
+    return true;
 }
 
 // A record as discovery would make it, for tests that need no lang.ini on disk.

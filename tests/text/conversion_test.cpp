@@ -1,0 +1,161 @@
+#include "core/host.h"
+#include "host/host_code.h"
+#include "host/io_counter.h"
+#include "host/plugin_state.h"
+#include "text/conversion.h"
+#include "text/formatted_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace host::addr;
+using sim::Address;
+
+Address Ptr(const void* p) { return reinterpret_cast<Address>(p); }
+
+class ConversionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sim::ResetPlugin();
+        ASSERT_TRUE(sim::InstallPluginPatches());
+        sim::AddLanguage("KEEPS").UseWholeAsciiTable = true;
+        sim::AddLanguage("HASHES");
+    }
+
+    // The host calls the routine at its own entry, which now jumps to the plug-in.
+    sim::HostCodeRun CallHost(Address routine, std::vector<std::uint32_t> args) {
+        const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(routine, {{}, std::move(args), false}));
+        EXPECT_TRUE(run.stackBalanced);
+        EXPECT_TRUE(run.registersKept);
+        return run;
+    }
+    std::string Narrowed(const std::wstring& text) {
+        const wchar_t* wide = sim::ScratchWideText(text.c_str());
+        const sim::HostCodeRun run = CallHost(host::site::WideToNarrowEntry, {Ptr(wide)});
+        EXPECT_EQ(run.eax, HostNarrowBuffer);
+        return reinterpret_cast<const char*>(run.eax);
+    }
+};
+
+TEST_F(ConversionTest, WideToNarrowKeepsAsciiAndCutsAt255) {
+    EXPECT_EQ(Narrowed(L""), "");
+    EXPECT_EQ(Narrowed(L"Hello, world"), "Hello, world");
+    sim::Data<std::uint8_t>(HostNarrowBuffer + 256) = 0xA5; // the byte after the host's buffer
+    EXPECT_EQ(Narrowed(std::wstring(300, L'a')), std::string(255, 'a'));
+    EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 256), 0xA5);
+}
+
+TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
+    const std::wstring text = {L'a', 0xE9, 0x80, 0xFF, 0x100, 0x410, L'z'};
+    sim::SetLanguageIndex(0);
+    EXPECT_EQ(Narrowed(text), "a#####z");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Narrowed(text), std::string("a\xE9\x80\xFF##z"));
+    sim::SetLanguageIndex(6);
+    EXPECT_EQ(Narrowed(text), "a#####z");
+    sim::SetLanguageIndex(7); // beyond the catalogue: a built-in language
+    EXPECT_EQ(Narrowed(text), "a#####z");
+}
+
+TEST_F(ConversionTest, NarrowToWideSharedTakesExactlyLengthBytesUpTo256) {
+    const char* text = sim::ScratchText(std::string(300, 'b').c_str());
+    auto* wide = reinterpret_cast<wchar_t*>(HostWideBuffer);
+    sim::Data<std::uint16_t>(HostWideBuffer + 514) = 0xBEEF; // just past the host's buffer
+
+    sim::HostCodeRun run = CallHost(host::site::NarrowToWideSharedEntry, {Ptr(text), 256});
+    EXPECT_EQ(run.eax, HostWideBuffer);
+    EXPECT_EQ(std::wstring(wide), std::wstring(256, L'b'));
+    EXPECT_EQ(sim::Data<std::uint16_t>(HostWideBuffer + 514), 0xBEEF);
+
+    wide[0] = L'Q';
+    for (std::int32_t refused : {257, 1000, -1, INT32_MIN}) {
+        run = CallHost(host::site::NarrowToWideSharedEntry, {Ptr(text), static_cast<std::uint32_t>(refused)});
+        EXPECT_EQ(run.eax, 0u) << refused;
+        EXPECT_EQ(wide[0], L'Q') << "nothing written for " << refused;
+        EXPECT_EQ(sim::Data<std::uint16_t>(HostWideBuffer - 2), 0u) << "nothing written before the buffer";
+    }
+
+    run = CallHost(host::site::NarrowToWideSharedEntry, {Ptr(text), 0});
+    EXPECT_EQ(wide[0], 0);
+
+    const char raw[] = {'x', '\0', static_cast<char>(0x80), static_cast<char>(0xFF)};
+    CallHost(host::site::NarrowToWideSharedEntry, {Ptr(sim::ScratchText("")) , 0});
+    const Address copy = sim::ScratchAlloc(4);
+    std::memcpy(reinterpret_cast<void*>(copy), raw, 4);
+    CallHost(host::site::NarrowToWideSharedEntry, {copy, 4});
+    EXPECT_EQ(std::vector<wchar_t>(wide, wide + 5), (std::vector<wchar_t>{L'x', 0, 0x80, 0xFF, 0}));
+}
+
+TEST_F(ConversionTest, NarrowToWideWidensByValue) {
+    std::string text;
+    for (int byte = 1; byte < 256; ++byte)
+        text += static_cast<char>(byte);
+    auto* destination = reinterpret_cast<wchar_t*>(sim::ScratchAlloc(2 * 260));
+    destination[256] = 0x7777;
+    CallHost(host::site::NarrowToWideEntry, {Ptr(destination), Ptr(sim::ScratchText(text.c_str()))});
+    for (int byte = 1; byte < 256; ++byte)
+        EXPECT_EQ(destination[byte - 1], static_cast<wchar_t>(byte));
+    EXPECT_EQ(destination[255], 0);
+    EXPECT_EQ(destination[256], 0x7777);
+}
+
+TEST_F(ConversionTest, ConversionsAllocateNothingAndOpenNoFile) {
+    sim::SetLanguageIndex(5);
+    const std::wstring wide(200, 0xE9);
+    const std::string narrow(200, 'n');
+    wchar_t destination[201];
+    sim::StartCounting();
+    for (int i = 0; i < 100; ++i) {
+        voxa::WideToNarrow(wide.c_str());
+        voxa::NarrowToWideShared(narrow.c_str(), 200);
+        voxa::NarrowToWide(destination, narrow.c_str());
+    }
+    EXPECT_EQ(sim::Counted().allocations, 0);
+    EXPECT_EQ(sim::Counted().fileCalls, 0);
+}
+
+TEST_F(ConversionTest, SceneLabelNumbersFromOne) {
+    sim::Host().tables[host::MainTextTable()]["SCENE"] = L"Szene";
+    const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(host::site::FormatSceneLabelEntry, {{}, {0}, true}));
+    EXPECT_TRUE(run.stackBalanced) << "the label routine removes its own argument";
+    EXPECT_TRUE(run.registersKept);
+    EXPECT_EQ(run.eax, Ptr(voxa::SceneLabelBuffer));
+    EXPECT_EQ(std::wstring(voxa::SceneLabelBuffer), L"Szene 1");
+    voxa::FormatSceneLabel(-5);
+    EXPECT_EQ(std::wstring(voxa::SceneLabelBuffer), L"Szene -4");
+}
+
+TEST_F(ConversionTest, SceneLabelIsCutToItsBuffer) {
+    sim::Host().tables[host::MainTextTable()]["SCENE"] = std::wstring(600, L's');
+    voxa::FormatSceneLabel(41);
+    EXPECT_EQ(std::wstring(voxa::SceneLabelBuffer), std::wstring(511, L's'));
+}
+
+TEST_F(ConversionTest, DrawFormattedTextFormatsWideTextAndHandsTheFloatsOn) {
+    const wchar_t* format = sim::ScratchWideText(L"%s has %d points");
+    const wchar_t* name = sim::ScratchWideText(L"Kasia");
+    const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(
+        Ptr(reinterpret_cast<const void*>(&voxa::DrawFormattedText)),
+        {{}, {sim::FloatBits(1.5f), sim::FloatBits(-2.25f), sim::FloatBits(3.0f), sim::FloatBits(0.125f),
+              Ptr(format), Ptr(name), 42}, false}));
+    EXPECT_TRUE(run.stackBalanced);
+    EXPECT_TRUE(run.registersKept);
+    EXPECT_EQ(run.eax, 0x77u) << "HostDrawString's result";
+    ASSERT_EQ(sim::Host().drawnStrings.size(), 1u);
+    EXPECT_EQ(sim::Host().drawnStrings[0], L"Kasia has 42 points");
+    EXPECT_EQ(sim::Host().drawStringFloats, (std::vector<float>{1.5f, -2.25f, 3.0f, 0.125f, 0.0f}));
+    EXPECT_EQ(sim::Host().log.back(), "HostDrawString(Kasia has 42 points, 1.5, -2.25, 3, 0.125, 0, 1)");
+    EXPECT_EQ(reinterpret_cast<const wchar_t*>(HostPrintBuffer), std::wstring(L"Kasia has 42 points"));
+}
+
+TEST_F(ConversionTest, DrawFormattedTextNeverWritesPastItsShareOfThePrintBuffer) {
+    const std::wstring longText(2000, L'w');
+    std::memset(reinterpret_cast<void*>(HostPrintBuffer), 0xCD, 0x558);
+    voxa::DrawFormattedText(0, 0, 0, 0, L"%s%s", longText.c_str(), longText.c_str());
+    EXPECT_EQ(sim::Host().drawnStrings.back(), std::wstring(voxa::kPrintBufferUnits - 1, L'w'));
+    for (Address at = HostPrintBuffer + 2 * voxa::kPrintBufferUnits; at < HostPrintBuffer + 0x558; ++at)
+        ASSERT_EQ(sim::Data<std::uint8_t>(at), 0xCD) << std::hex << at;
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "fonts/font_data.h"
+#include "host/host_code.h"
+#include "host/plugin_state.h"
+#include "host/test_folders.h"
+#include "text/text_paths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace host::addr;
+using sim::Address;
+
+Address Ptr(const void* p) { return reinterpret_cast<Address>(p); }
+
+constexpr Address kGameTable = 0x7E8000; // a host text table of the host's own
+constexpr Address kLevelTable = 0x7E8100;
+
+class TextPathsTest : public ::testing::Test {
+  protected:
+    sim::TempFolder temp;
+    std::string language = temp.MakeFolder("VOXA\\Polski");
+    Address gameEntry = 0, levelEntry = 0;
+    const char* hostGamePath = nullptr;
+    const char* hostLevelPath = nullptr;
+
+    void SetUp() override {
+        sim::ResetPlugin("ROOT", "LEVELS/");
+        sim::SetCurrentLevel(3, "HARBOUR");
+        hostGamePath = sim::ScratchText("HOST\\ENGLISH.GXT");
+        hostLevelPath = sim::ScratchText("HOST\\LEVEL.GXT");
+        gameEntry = sim::EmitCallSite(host::site::GameTextLoadCall, HostTextTableLoad,
+                                      {kGameTable, {Ptr(hostGamePath)}, true});
+        levelEntry = sim::EmitCallSite(host::site::LevelTextLoadCall, HostTextTableLoad,
+                                       {kLevelTable, {Ptr(hostLevelPath)}, true});
+        ASSERT_TRUE(sim::InstallPluginPatches());
+    }
+
+    voxa::LanguageRecord& AddPolski(const std::string& textDirectory, const std::string& gameName = "polski.gxt",
+                                    const std::string& postfix = "_PL") {
+        voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
+        record.TextDirectory = textDirectory;
+        record.GameGXTName = gameName;
+        record.LevelGXTPostfix = postfix;
+        return record;
+    }
+
+    // Runs the host's load at the site; returns the byte in AL and the path the host loaded.
+    std::pair<std::uint8_t, std::string> Load(Address entry) {
+        sim::Host().textLoads.clear();
+        const sim::HostCodeRun run = sim::RunHostCode(entry);
+        EXPECT_TRUE(run.stackBalanced) << "the hook removes the path argument itself";
+        EXPECT_TRUE(run.registersKept);
+        EXPECT_EQ(sim::Host().liveStrings, 0) << "every host string destroyed";
+        EXPECT_EQ(sim::Host().textLoads.size(), 1u);
+        return {static_cast<std::uint8_t>(run.eax), sim::Host().textLoads.empty() ? "" : sim::Host().textLoads[0]};
+    }
+};
+
+TEST_F(TextPathsTest, AnExtraLanguageLoadsItsOwnFilesFromTheResolvedFolder) {
+    AddPolski(language + "%GAMEPATH%");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(gameEntry).second, language + "ROOT/PC_Text/polski.gxt");
+    EXPECT_EQ(Load(levelEntry).second, language + "LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT");
+    EXPECT_TRUE(sim::Host().tables.count(reinterpret_cast<void*>(kGameTable))) << "loaded into the host's table";
+}
+
+TEST_F(TextPathsTest, TheResultOfTheLoadComesBackInAL) {
+    AddPolski(language);
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(gameEntry).first, 0) << "no such file: the load fails, with no second try";
+    temp.WriteFile("VOXA\\Polski\\polski.gxt", "POLSKI=Polski\n");
+    EXPECT_EQ(Load(gameEntry), std::make_pair(std::uint8_t{1}, language + "polski.gxt"));
+}
+
+TEST_F(TextPathsTest, AFolderWithoutThePlaceholderIsUsedAsItIs) {
+    AddPolski("D:\\texts", "pl.gxt", "");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(gameEntry).second, "D:\\textspl.gxt") << "no separator of our own";
+    EXPECT_EQ(Load(levelEntry).second, "D:\\textsPC_HARBOUR.GXT");
+}
+
+TEST_F(TextPathsTest, EveryPlaceholderIsReplacedAndOnlyInItsOwnCase) {
+    AddPolski("%GAMEPATH%|%GAMEPATH%|%gamepath%|");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(gameEntry).second, "ROOT/PC_Text/|ROOT/PC_Text/|%gamepath%|polski.gxt");
+}
+
+TEST_F(TextPathsTest, APlaceholderInsideTheReplacementIsNotReplacedAgain) {
+    voxa::LanguageRecord record;
+    record.TextDirectory = "A%GAMEPATH%B%GAMEPATH%";
+    EXPECT_EQ(voxa::ResolveTextDirectory(record, "<%GAMEPATH%>"), "A<%GAMEPATH%>B<%GAMEPATH%>");
+    EXPECT_EQ(voxa::ResolveTextDirectory(record, ""), "AB");
+    // From the host: a level named like the placeholder.
+    AddPolski("%GAMEPATH%");
+    sim::SetCurrentLevel(3, "%GAMEPATH%");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(levelEntry).second, "LEVELS/%GAMEPATH%/PC_Text/PC_%GAMEPATH%_PL.GXT");
+}
+
+TEST_F(TextPathsTest, ALevelNameThatFillsItsEntryIsReadNoFurther) {
+    AddPolski("");
+    voxa::LanguageCatalogue[0].TextDirectory = "T/";
+    sim::SetCurrentLevel(1, std::string(20, 'L'));
+    sim::Data<char>(HostLevelNames + 40) = 'X'; // the next entry follows without a NUL
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(levelEntry).second, "T/PC_" + std::string(20, 'L') + "_PL.GXT");
+}
+
+TEST_F(TextPathsTest, BuiltInLanguagesPassTheHostsCallThroughButStillApplyTheirFonts) {
+    AddPolski(language);
+    const char* hostFonts = sim::ScratchText(temp.WriteFile("host.dat", "1 1 1 1 1 1 1 1").c_str());
+    ASSERT_EQ(voxa::FontDataLoadHook(hostFonts), 1);
+    const voxa::FontDataBlock hostBlock = voxa::HostFontData();
+    std::memset(&voxa::HostFontData(), 0x11, sizeof hostBlock);
+    for (int index : {0, 4, -1, 6, 1000}) {
+        sim::SetLanguageIndex(index);
+        EXPECT_EQ(Load(gameEntry).second, hostGamePath) << index;
+        EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostBlock, sizeof hostBlock), 0) << "fonts applied first";
+        EXPECT_EQ(Load(levelEntry).second, hostLevelPath) << index;
+        std::memset(&voxa::HostFontData(), 0x11, sizeof hostBlock);
+    }
+}
+
+TEST_F(TextPathsTest, WithoutAGameTextNameTheGameTextIsTheHostsButTheLevelTextIsNot) {
+    AddPolski(language, "");
+    sim::SetLanguageIndex(5);
+    EXPECT_EQ(Load(gameEntry).second, hostGamePath);
+    EXPECT_EQ(Load(levelEntry).second, language + "PC_HARBOUR_PL.GXT");
+    voxa::LanguageCatalogue[0].TextDirectory.clear();
+    EXPECT_EQ(Load(levelEntry).second, hostLevelPath);
+}
+
+} // namespace
