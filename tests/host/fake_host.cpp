@@ -72,6 +72,7 @@ void __thiscall FakeMemFree(void* allocator, void* block) {
     if (allocator != host::Pointer<void>(HostAllocator))
         Log("HostMemFree on a wrong allocator %p", allocator);
     ++theHost->freeCount[block];
+    Log("HostMemFree");
     if (theHost->liveBlocks.erase(block) == 1)
         std::free(block);
     else

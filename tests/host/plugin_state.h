@@ -34,7 +34,11 @@ inline bool InstallPluginPatches() {
     return true;
 }
 
-// A record as discovery would make it, for tests that need no lang.ini on disk.
+// Catalogue position p. Take it after the last append: an append may move every record.
+inline voxa::LanguageRecord& Language(std::size_t position) { return voxa::LanguageCatalogue[position]; }
+
+// A record as discovery would make it, for tests that need no lang.ini on disk. The reference
+// is good until the next append.
 inline voxa::LanguageRecord& AddLanguage(const std::string& nameKey, std::int32_t windowsLangID = -1) {
     voxa::LanguageRecord record;
     record.NameKey = nameKey;

@@ -63,10 +63,8 @@ TEST_F(LanguageNamesTest, ExtraLanguagesFirstFromTheirGameTextOrElseTheirKey) {
 }
 
 TEST_F(LanguageNamesTest, ASkippedLanguageOpensNoFileYetShowsItsKey) {
-    voxa::LanguageRecord& noGame = AddExtra("NOGAME", "", "");
-    voxa::LanguageRecord& noFolder = sim::AddLanguage("NOFOLDER");
-    noFolder.GameGXTName = "x.gxt";
-    (void)noGame;
+    AddExtra("NOGAME", "", "");
+    sim::AddLanguage("NOFOLDER").GameGXTName = "x.gxt";
     voxa::BuildLanguageNames();
     EXPECT_EQ(sim::Host().textLoads.size(), 5u) << "only the built-in files";
     EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[0].displayName), L"NOGAME");

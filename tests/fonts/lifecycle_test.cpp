@@ -1,0 +1,102 @@
+#include "fonts/font_data.h"
+#include "fonts/language_switch.h"
+#include "host/host_code.h"
+#include "host/plugin_state.h"
+#include "host/test_folders.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace host::addr;
+using sim::Address;
+
+class LifecycleTest : public ::testing::Test {
+  protected:
+    sim::TempFolder temp;
+    std::string root = temp.path() + "game";
+    Address startup = 0, hostFonts = 0, shutdown = 0;
+
+    void SetUp() override {
+        sim::ResetPlugin(root);
+        const char* hostFontFile = sim::ScratchText(temp.WriteFile("host.dat", "3 3 3 3 3 3 3 3").c_str());
+        startup = sim::EmitCallSite(host::site::StartupInitCall, HostStartupInit, {0x1234ABCD, {}, false});
+        hostFonts = sim::EmitCallSite(host::site::FontDataLoadCall, HostLoadFontData,
+                                      {{}, {reinterpret_cast<Address>(hostFontFile)}, false});
+        shutdown = sim::EmitCallSite(host::site::ShutdownCall, HostShutdown, {0xC0FFEE, {11, 22}, true});
+        ASSERT_TRUE(sim::InstallPluginPatches());
+    }
+
+    void Run(Address entry) {
+        const sim::HostCodeRun run = sim::RunHostCode(entry);
+        EXPECT_TRUE(run.stackBalanced);
+        EXPECT_TRUE(run.registersKept);
+        lastEax = run.eax;
+    }
+    std::uint32_t lastEax = 0;
+
+    std::vector<std::string> Calls(std::initializer_list<const char*> prefixes) const {
+        std::vector<std::string> calls;
+        for (const std::string& line : sim::Host().log)
+            for (const char* prefix : prefixes)
+                if (line.rfind(prefix, 0) == 0)
+                    calls.push_back(prefix);
+        return calls;
+    }
+};
+
+TEST_F(LifecycleTest, StartUpRunsTheHostsRoutineFirstThenNamesDictionariesAndFonts) {
+    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
+    record.TextDirectory = temp.path();
+    record.GameGXTName = "polski.gxt";
+    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
+    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    Run(startup);
+    EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD)) << "ECX passed on as the host set it";
+    const auto order = Calls({"HostStartupInit", "HostTextTableLoad", "HostLoadTextureDictionary", "HostLoadFontData"});
+    EXPECT_EQ(order, (std::vector<std::string>{"HostStartupInit", "HostTextTableLoad", "HostTextTableLoad",
+                                               "HostTextTableLoad", "HostTextTableLoad", "HostTextTableLoad",
+                                               "HostTextTableLoad", "HostLoadTextureDictionary", "HostLoadFontData"}));
+    EXPECT_NE(record.textureDictionary, nullptr);
+    EXPECT_NE(record.fontData, nullptr);
+    EXPECT_EQ(voxa::defaultFontData, nullptr);
+    Run(hostFonts);
+    EXPECT_EQ(lastEax & 0xFF, 1u);
+    ASSERT_NE(voxa::defaultFontData, nullptr);
+}
+
+TEST_F(LifecycleTest, WithNoLanguagesStartUpStillMakesTheBuiltInNames) {
+    temp.WriteFile("game\\PC_Text\\PC_SPANISH.GXT", "ESP=Espa\xF1ol\n");
+    Run(startup);
+    EXPECT_EQ(std::wstring(voxa::BuiltInLanguageNames[4]), L"Espa\xF1ol");
+    EXPECT_TRUE(sim::Host().dictionaryLoads.empty());
+    EXPECT_EQ(sim::Host().fontLoads.size(), 0u);
+}
+
+TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRoutine) {
+    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
+    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
+    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    Run(startup);
+    Run(hostFonts);
+    const voxa::FontDataBlock hostOwn = voxa::HostFontData();
+    voxa::ApplyLanguage(5);
+    sim::Host().log.clear();
+
+    Run(shutdown);
+    EXPECT_EQ(lastEax, 0x5EED5EEDu) << "the host's routine's result comes back to the host";
+    EXPECT_EQ(sim::Host().shutdownEcx, reinterpret_cast<void*>(0xC0FFEE));
+    EXPECT_EQ(sim::Host().shutdownArgs[0], 11u);
+    EXPECT_EQ(sim::Host().shutdownArgs[1], 22u);
+    const auto order = Calls({"HostMemFree", "HostReleaseTextureDictionary", "HostShutdown"});
+    ASSERT_EQ(order.size(), 10u);
+    EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 8), std::vector<std::string>(8, "HostMemFree"));
+    EXPECT_EQ(order[8], "HostReleaseTextureDictionary");
+    EXPECT_EQ(order[9], "HostShutdown");
+    EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostOwn, sizeof hostOwn), 0);
+    EXPECT_EQ(record.fontData, nullptr);
+    EXPECT_EQ(record.textureDictionary, nullptr);
+    EXPECT_EQ(voxa::defaultFontData, nullptr);
+}
+
+} // namespace
