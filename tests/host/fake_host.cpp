@@ -239,6 +239,8 @@ std::int32_t __cdecl FakeDrawString(const wchar_t* text, float a, float b, float
 void __cdecl FakeDrawHelper(void* value) { Log("HostDrawHelper(%p)", value); }
 
 // ---- the language menu
+std::uint32_t FontHeadWord() { return Data<std::uint32_t>(HostFontDataBlock); }
+
 bool __thiscall FakeMenuUpPressed(void* cursor) {
     if (cursor != host::Pointer<void>(HostCursor))
         Log("HostMenuUpPressed on a wrong object");
@@ -292,17 +294,17 @@ void __thiscall FakeDefaultTextColour(void* cursor) {
 void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, float sy, float zero,
                                 std::int32_t one) {
     if (!theHost->quiet)
-        theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0});
+        theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0, FontHeadWord()});
     Log("HostDrawNarrowText(%s, %g, %g, %g, %g, %g, %d)", text, x, y, sx, sy, zero, one);
 }
 void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy, std::int32_t selected) {
     if (!theHost->quiet)
-        theHost->drawnItems.push_back({text, x, y, sx, sy, selected});
+        theHost->drawnItems.push_back({text, x, y, sx, sy, selected, FontHeadWord()});
     Log("HostMenuDrawItem(%s, %d)", Narrow(text).c_str(), selected);
 }
 void __cdecl FakeMenuTrackItem(const wchar_t* text, float x, float y, float sx, float sy) {
     if (!theHost->quiet)
-        theHost->trackedItems.push_back({text, x, y, sx, sy, 0});
+        theHost->trackedItems.push_back({text, x, y, sx, sy, 0, FontHeadWord()});
     Log("HostMenuTrackItem(%s)", Narrow(text).c_str());
 }
 void __cdecl FakeMenuDrawButtonLabels(const wchar_t* a, const wchar_t* b, const wchar_t* c, const wchar_t* d) {
@@ -324,7 +326,7 @@ FakeTexture* FakeDictionary::Add(const std::string& name) {
 
 FakeHost& Host() { return *theHost; }
 
-std::string Narrow(const std::wstring& wide) {
+std::string Narrow(std::wstring_view wide) {
     std::string narrow;
     for (wchar_t unit : wide)
         narrow += unit < 0x80 ? static_cast<char>(unit) : '?';

@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace sim {
 
@@ -38,7 +39,8 @@ struct MenuInputs {
 struct DrawnText {
     std::wstring text;
     float x, y, scaleX, scaleY;
-    std::int32_t selected; // HostMenuDrawItem only
+    std::int32_t selected;      // HostMenuDrawItem only
+    std::uint32_t fontHeadWord; // the first word of the host font block when it was drawn
 };
 
 struct FakeHost {
@@ -86,6 +88,6 @@ void SetCurrentLevel(std::int32_t level, const std::string& name);
 // A dictionary of the host's own (tag, texture names).
 FakeDictionary* MakeDictionary(int tag, std::initializer_list<const char*> names);
 
-std::string Narrow(const std::wstring& wide);
+std::string Narrow(std::wstring_view wide);
 
 } // namespace sim
