@@ -1,0 +1,126 @@
+#include "check.h"
+#include "host/test_folders.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using voxa_check::CheckVoxaFolder;
+
+class CheckerTest : public ::testing::Test {
+  protected:
+    sim::TempFolder temp;
+    std::string voxa = temp.MakeFolder("VOXA");
+    voxa_check::Options withRoot{"DATA", true};
+
+    void Language(const std::string& folder, const std::string& keys) {
+        temp.WriteFile("VOXA\\" + folder + "\\lang.ini", "[LANG]\r\n" + keys);
+    }
+    // A language that loads: its text file, fonts and textures are all there.
+    void GoodLanguage(const std::string& folder, const std::string& extra = "") {
+        Language(folder, "NameKey=GOOD\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=good.gxt\r\n"
+                         "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n" + extra);
+        temp.WriteFile("VOXA\\" + folder + "\\DATA\\PC_Text\\good.gxt", "x");
+        temp.WriteFile("VOXA\\" + folder + "\\fonts.dat", "x");
+        temp.WriteFile("VOXA\\" + folder + "\\fonts.txd", "x");
+    }
+    std::string Output() { return voxa_check::Format(CheckVoxaFolder(voxa, withRoot)); }
+    void ExpectWarning(const std::string& warning) {
+        const std::string output = Output();
+        EXPECT_NE(output.find("warning: " + warning), std::string::npos) << output;
+    }
+};
+
+TEST_F(CheckerTest, AGoodLanguageHasNoWarningAndItsPathsResolved) {
+    GoodLanguage("Polski", "WindowsLangID=21\r\nUseWholeAsciiTable=1\r\n");
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_TRUE(report.ok());
+    ASSERT_EQ(report.languages.size(), 1u);
+    EXPECT_EQ(report.languages[0].index, 5);
+    EXPECT_TRUE(report.languages[0].warnings.empty()) << Output();
+    const std::string output = Output();
+    EXPECT_NE(output.find("game text: " + voxa + "Polski\\DATA/PC_Text/good.gxt\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("DataFile: " + voxa + "Polski\\fonts.dat\n"), std::string::npos);
+    EXPECT_NE(output.find("UseWholeAsciiTable: yes"), std::string::npos);
+    EXPECT_NE(output.find("1 language(s), 0 warning(s)\n"), std::string::npos);
+}
+
+TEST_F(CheckerTest, AKeyPresentButEmpty) {
+    GoodLanguage("A", "LevelGXTPostfix=\r\n");
+    ExpectWarning("LevelGXTPostfix is present but empty");
+}
+
+TEST_F(CheckerTest, AnEmptyNameKeyIsNotUnknownLang) {
+    Language("A", "NameKey=\r\nTextDirectory=t\\\r\nGameGXTName=g.gxt\r\n");
+    ExpectWarning("NameKey is present but empty: the name key is empty, not UNKNOWNLANG");
+}
+
+TEST_F(CheckerTest, ATextDirectoryWithoutASeparator) {
+    Language("A", "NameKey=A\r\nTextDirectory=text\r\nGameGXTName=a.gxt\r\n");
+    ExpectWarning("TextDirectory does not end in a separator");
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_FALSE(report.ok()) << "its text file is not where the plug-in looks";
+}
+
+TEST_F(CheckerTest, MissingFiles) {
+    Language("A", "NameKey=A\r\nTextDirectory=t\\\r\nGameGXTName=a.gxt\r\nDataFile=d.dat\r\nTextureFile=t.txd\r\n");
+    ExpectWarning("DataFile names a file that does not exist: " + voxa + "A\\d.dat");
+    ExpectWarning("TextureFile names a file that does not exist: " + voxa + "A\\t.txd");
+    ExpectWarning("the game text file does not exist: " + voxa + "A\\t\\a.gxt");
+}
+
+TEST_F(CheckerTest, ALanguageWithoutItsTextFailsTheCheck) {
+    Language("A", "NameKey=A\r\n");
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_FALSE(report.ok());
+    ExpectWarning("TextDirectory is not given");
+    ExpectWarning("GameGXTName is not given");
+}
+
+TEST_F(CheckerTest, AValueCutAt259) {
+    GoodLanguage("A", "LevelGXTPostfix=" + std::string(300, 'p') + "\r\n");
+    ExpectWarning("LevelGXTPostfix is 300 characters long and is cut to its first 259");
+}
+
+TEST_F(CheckerTest, AFolderTooLongToBeFound) {
+    GoodLanguage("Short");
+    const std::string name(260 - voxa.size() - 9 + 1, 'x');
+    const std::wstring path(std::wstring(voxa.begin(), voxa.end()) + std::wstring(name.begin(), name.end()));
+    CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+    HANDLE file = CreateFileW((L"\\\\?\\" + path + L"\\lang.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    ExpectWarning("folder \"" + name + "\": the path of its lang.ini is longer than 259 characters");
+    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.size(), 1u);
+}
+
+TEST_F(CheckerTest, AnyLanguageShadowsTheLaterOnesAndTwinIdsTheSecond) {
+    GoodLanguage("A", "WindowsLangID=25\r\n");
+    GoodLanguage("B", "WindowsLangID=25\r\n");
+    GoodLanguage("C", "WindowsLangID=0\r\n");
+    GoodLanguage("D", "WindowsLangID=7\r\n");
+    const std::string output = Output();
+    EXPECT_NE(output.find("warning: WindowsLangID 25 is also \"A\"'s"), std::string::npos) << output;
+    EXPECT_NE(output.find("warning: WindowsLangID 7 never chooses this language: \"C\" comes first"),
+              std::string::npos)
+        << output;
+}
+
+TEST_F(CheckerTest, ALongNameKeyAndAFolderWithoutLangIni) {
+    GoodLanguage("A");
+    Language("B", "NameKey=" + std::string(64, 'k') + "\r\nTextDirectory=t\\\r\nGameGXTName=g\r\n");
+    temp.MakeFolder("VOXA\\Empty");
+    ExpectWarning("NameKey is longer than 63 characters");
+    ExpectWarning("folder \"Empty\" has no lang.ini");
+}
+
+TEST_F(CheckerTest, WithoutATextRootThePlaceholderIsNotResolved) {
+    GoodLanguage("A");
+    const std::string output = voxa_check::Format(CheckVoxaFolder(voxa, {}));
+    EXPECT_NE(output.find("not looked for: give --text-root"), std::string::npos) << output;
+}
+
+} // namespace
