@@ -7,15 +7,18 @@ namespace voxa {
 
 char* __cdecl WideToNarrow(const wchar_t* text) {
     char* narrow = host::Pointer<char>(host::addr::HostNarrowBuffer);
+    constexpr int kLast = kNarrowBufferLength - 1;
     int i = 0;
-    for (; i < kNarrowBufferLength - 1 && text[i] != 0; ++i) {
-        const auto unit = static_cast<std::uint16_t>(text[i]);
-        if (unit < 0x80)
-            narrow[i] = static_cast<char>(unit);
-        else if (unit < 0x100 && CurrentLanguageUsesWholeAsciiTable())
-            narrow[i] = static_cast<char>(unit);
-        else
-            narrow[i] = '#';
+    for (; i < kLast && text[i] != 0 && static_cast<std::uint16_t>(text[i]) < 0x80; ++i)
+        narrow[i] = static_cast<char>(text[i]);
+    // From the first unit of 0x80 up: whether the language keeps 128 to 255 is asked once, as
+    // nothing can change the language while one text converts.
+    if (i < kLast && text[i] != 0) {
+        const std::uint16_t kept = CurrentLanguageUsesWholeAsciiTable() ? 0x100 : 0x80;
+        for (; i < kLast && text[i] != 0; ++i) {
+            const auto unit = static_cast<std::uint16_t>(text[i]);
+            narrow[i] = unit < kept ? static_cast<char>(unit) : '#';
+        }
     }
     narrow[i] = '\0';
     return narrow;

@@ -407,7 +407,10 @@ void InstallFakeHost(const std::string& textRoot, const std::string& levelRoot) 
     SetCurrentLevel(0, "DOCKS");
     SetLanguageIndex(0);
 
-    // The host's own calls at the sites that the plug-in checks before patching.
+    RestoreCheckedCalls();
+}
+
+void RestoreCheckedCalls() {
     const std::pair<Address, Address> calls[] = {
         {host::site::GameTextLoadCall, HostTextTableLoad}, {host::site::LevelTextLoadCall, HostTextTableLoad},
         {host::site::FindTextureCallA, HostFindTexture},   {host::site::FindTextureCallB, HostFindTexture},

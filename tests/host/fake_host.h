@@ -80,6 +80,9 @@ FakeHost& Host();
 // checks before it patches.
 void InstallFakeHost(const std::string& textRoot = "GAME", const std::string& levelRoot = "LEVELS/");
 
+// Writes again the host's own calls at the sites that the plug-in checks before patching.
+void RestoreCheckedCalls();
+
 // Sets a host string object to a text (kept in scratch memory).
 void SetHostString(Address at, const std::string& text);
 void SetLanguageIndex(std::int32_t index);

@@ -56,6 +56,9 @@ TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
     EXPECT_EQ(Narrowed(text), "a#####z");
     sim::SetLanguageIndex(7); // beyond the catalogue: a built-in language
     EXPECT_EQ(Narrowed(text), "a#####z");
+    sim::SetLanguageIndex(5); // a unit from 0x100 up first, then one to keep
+    EXPECT_EQ(Narrowed({0x410, 0xE9, L'b'}), "#\xE9" "b");
+    EXPECT_EQ(Narrowed({0xE9}), "\xE9");
 }
 
 TEST_F(ConversionTest, NarrowToWideSharedTakesExactlyLengthBytesUpTo256) {
