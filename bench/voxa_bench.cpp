@@ -2,6 +2,7 @@
 // measured in the same run (the machine is shared: absolute times mean little).
 
 #include "catalogue/catalogue.h"
+#include "catalogue/language_record.h"
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
 #include "fonts/texture_dictionaries.h"
@@ -10,7 +11,6 @@
 #include "host/test_folders.h"
 #include "menu/menu_state.h"
 #include "text/conversion.h"
-#include "catalogue/language_record.h"
 
 #include <windows.h>
 
@@ -37,8 +37,8 @@ double Now() {
 
 // The fastest of several rounds of `count` runs, per run in microseconds; the two sides of a
 // comparison take turns, so that a busy spell of the machine hits both.
-std::pair<double, double> Compare(const std::function<void()>& measured, const std::function<void()>& baseline,
-                                  int count, int rounds = 15) {
+std::pair<double, double> Compare(const std::function<void()>& measured,
+                                  const std::function<void()>& baseline, int count, int rounds = 15) {
     double best[2] = {1e30, 1e30};
     for (int round = 0; round < rounds; ++round) {
         int side = 0;
@@ -85,46 +85,47 @@ int main(int argc, char** argv) {
     std::printf("%-44s %13s %13s %8s\n", "", "measured", "baseline", "ratio");
     if (only != "frame") {
 
-    // ---- start-up: LoadLibrary of voxa.asi (discovery and patching) against a trivial DLL.
-    // The game has the system DLLs loaded long before its plug-ins; without this the plug-in's
-    // load would also pay for loading and unloading SHLWAPI and what it needs, every time.
-    LoadLibraryA("shlwapi.dll");
-    sim::InstallFakeHost();
-    const std::string trivial = sim::ProgramFolder() + "bench_trivial.dll";
-    double startup[4] = {};
-    const int folderCounts[4] = {0, 10, 100, 1000};
-    for (int c = 0; c < 4; ++c) {
-        const std::string game = temp.MakeFolder("game" + std::to_string(folderCounts[c]));
-        temp.MakeFolder("game" + std::to_string(folderCounts[c]) + "\\VOXA");
-        for (int i = 0; i < folderCounts[c]; ++i)
-            temp.WriteFile("game" + std::to_string(folderCounts[c]) + "\\VOXA\\L" + std::to_string(i) + "\\lang.ini",
-                           "[LANG]\r\nNameKey=L" + std::to_string(i) +
-                               "\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=l.gxt\r\nWindowsLangID=-1\r\n");
-        const std::string plugin = sim::InstallPluginInto(game);
-        const int count = folderCounts[c] >= 1000 ? 2 : folderCounts[c] >= 100 ? 5 : 20;
-        const auto times = Compare(
-            [&] {
-                sim::RestoreCheckedCalls(); // so that every load patches, as at a real start
-                HMODULE module = LoadLibraryA(plugin.c_str());
-                FreeLibrary(module);
-            },
-            [&] { FreeLibrary(LoadLibraryA(trivial.c_str())); }, count, folderCounts[c] >= 1000 ? 5 : 15);
-        startup[c] = times.first;
-        char what[64];
-        std::snprintf(what, sizeof what, "start-up, %d language folders", folderCounts[c]);
-        Row(what, times, "trivial DLL load", folderCounts[c] == 10 ? 2.0 : 0);
-    }
-    std::printf("%-44s %10.2fx (linear growth gives about 10x)\n", "start-up growth, 1000 vs 100 folders",
-                (startup[3] - startup[0]) / (startup[2] - startup[0]));
-    // Where a language's share of the start-up goes: its lang.ini, read key by key through
-    // the system's profile routines.
-    const std::string ini = temp.path() + "game10\\VOXA\\L0\\lang.ini";
-    const double perLanguage = (startup[2] - startup[0]) / 100;
-    double readStart = Now();
-    for (int i = 0; i < 20; ++i)
-        voxa::ReadLangIni(ini.c_str());
-    const double readOne = (Now() - readStart) / 20 * 1e6;
-    Row("start-up per language", {perLanguage, readOne}, "reading its lang.ini alone", 0);
+        // ---- start-up: LoadLibrary of voxa.asi (discovery and patching) against a trivial DLL.
+        // The game has the system DLLs loaded long before its plug-ins; without this the plug-in's
+        // load would also pay for loading and unloading SHLWAPI and what it needs, every time.
+        LoadLibraryA("shlwapi.dll");
+        sim::InstallFakeHost();
+        const std::string trivial = sim::ProgramFolder() + "bench_trivial.dll";
+        double startup[4] = {};
+        const int folderCounts[4] = {0, 10, 100, 1000};
+        for (int c = 0; c < 4; ++c) {
+            const std::string game = temp.MakeFolder("game" + std::to_string(folderCounts[c]));
+            temp.MakeFolder("game" + std::to_string(folderCounts[c]) + "\\VOXA");
+            for (int i = 0; i < folderCounts[c]; ++i)
+                temp.WriteFile(
+                    "game" + std::to_string(folderCounts[c]) + "\\VOXA\\L" + std::to_string(i) + "\\lang.ini",
+                    "[LANG]\r\nNameKey=L" + std::to_string(i) +
+                        "\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=l.gxt\r\nWindowsLangID=-1\r\n");
+            const std::string plugin = sim::InstallPluginInto(game);
+            const int count = folderCounts[c] >= 1000 ? 2 : folderCounts[c] >= 100 ? 5 : 20;
+            const auto times = Compare(
+                [&] {
+                    sim::RestoreCheckedCalls(); // so that every load patches, as at a real start
+                    HMODULE module = LoadLibraryA(plugin.c_str());
+                    FreeLibrary(module);
+                },
+                [&] { FreeLibrary(LoadLibraryA(trivial.c_str())); }, count, folderCounts[c] >= 1000 ? 5 : 15);
+            startup[c] = times.first;
+            char what[64];
+            std::snprintf(what, sizeof what, "start-up, %d language folders", folderCounts[c]);
+            Row(what, times, "trivial DLL load", folderCounts[c] == 10 ? 2.0 : 0);
+        }
+        std::printf("%-44s %10.2fx (linear growth gives about 10x)\n", "start-up growth, 1000 vs 100 folders",
+                    (startup[3] - startup[0]) / (startup[2] - startup[0]));
+        // Where a language's share of the start-up goes: its lang.ini, read key by key through
+        // the system's profile routines.
+        const std::string ini = temp.path() + "game10\\VOXA\\L0\\lang.ini";
+        const double perLanguage = (startup[2] - startup[0]) / 100;
+        double readStart = Now();
+        for (int i = 0; i < 20; ++i)
+            voxa::ReadLangIni(ini.c_str());
+        const double readOne = (Now() - readStart) / 20 * 1e6;
+        Row("start-up per language", {perLanguage, readOne}, "reading its lang.ini alone", 0);
     }
     if (only == "startup")
         return 0;
@@ -164,50 +165,56 @@ int main(int argc, char** argv) {
     sim::SetLanguageIndex(0);
     Row("FindTextureHook, built-in language",
         Compare([&] { sink = reinterpret_cast<std::uintptr_t>(voxa::FindTextureHook(hostFonts, "font2")); },
-                [&] { sink = reinterpret_cast<std::uintptr_t>(host::HostFindTexture(hostFonts, "font2")); }, 200000),
+                [&] { sink = reinterpret_cast<std::uintptr_t>(host::HostFindTexture(hostFonts, "font2")); },
+                200000),
         "host lookup", 1.5);
     sim::SetLanguageIndex(6);
     Row("FindTextureHook, extra language",
-        Compare([&] { sink = reinterpret_cast<std::uintptr_t>(voxa::FindTextureHook(hostFonts, "font2")); },
-                [&] { sink = reinterpret_cast<std::uintptr_t>(host::HostFindTexture(languageFonts, "font2")); },
-                200000),
+        Compare(
+            [&] { sink = reinterpret_cast<std::uintptr_t>(voxa::FindTextureHook(hostFonts, "font2")); },
+            [&] { sink = reinterpret_cast<std::uintptr_t>(host::HostFindTexture(languageFonts, "font2")); },
+            200000),
         "host lookup", 1.5);
 
     auto applyBaseline = [&](void* dictionary) {
         std::memcpy(&voxa::HostFontData(), &defaultCopy.block, sizeof(voxa::FontDataBlock));
         for (Address slot : slots) {
             auto* current = sim::Data<sim::FakeTexture*>(slot);
-            auto* found = reinterpret_cast<sim::FakeTexture*>(host::HostFindTexture(dictionary, current->name));
+            auto* found =
+                reinterpret_cast<sim::FakeTexture*>(host::HostFindTexture(dictionary, current->name));
             sim::Data<sim::FakeTexture*>(slot) = found ? found : current;
         }
     };
-    Row("ApplyLanguage", Compare([&] { voxa::ApplyLanguage(6); }, [&] { applyBaseline(languageFonts); }, 100000),
+    Row("ApplyLanguage",
+        Compare([&] { voxa::ApplyLanguage(6); }, [&] { applyBaseline(languageFonts); }, 100000),
         "136-byte copy + 4 host lookups", 1.5);
 
     voxa::LanguageMenuBegin();
     voxa::CurrentPage = 0;
-    const std::wstring names[8] = {L"English", L"Francais", L"Italiano", L"Deutsch", L"Espanol", L"L0", L"L1", L"L2"};
+    const std::wstring names[8] = {L"English", L"Francais", L"Italiano", L"Deutsch",
+                                   L"Espanol", L"L0",       L"L1",       L"L2"};
     Row("LanguageMenuDraw, 8 rows",
-        Compare([&] { voxa::LanguageMenuDraw(); },
-                [&] {
-                    // The host calls a draw makes, and the fonts it applies, without the menu.
-                    using namespace sim;
-                    host::HostTextTableGet(host::MainTextTable(), "LANGUA");
-                    float y = 0;
-                    for (int row = 0; row < 8; ++row) {
-                        applyBaseline(row == 6 ? static_cast<void*>(languageFonts) : hostFonts);
-                        host::Routine<void(__cdecl*)(const wchar_t*, float, float, float, float, std::int32_t)>(
-                            HostMenuDrawItem)(names[row].c_str(), 0, y, 1, 1, 0);
-                        host::Routine<void(__cdecl*)(const wchar_t*, float, float, float, float)>(HostMenuTrackItem)(
-                            names[row].c_str(), 0, y, 1, 1);
-                        y += 1;
-                    }
-                    applyBaseline(languageFonts);
-                    host::HostTextTableGet(host::MainTextTable(), "IBACK");
-                    host::Routine<void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*)>(
-                        HostMenuDrawButtonLabels)(L"", L"", L"", L"");
-                },
-                5000),
+        Compare(
+            [&] { voxa::LanguageMenuDraw(); },
+            [&] {
+                // The host calls a draw makes, and the fonts it applies, without the menu.
+                using namespace sim;
+                host::HostTextTableGet(host::MainTextTable(), "LANGUA");
+                float y = 0;
+                for (int row = 0; row < 8; ++row) {
+                    applyBaseline(row == 6 ? static_cast<void*>(languageFonts) : hostFonts);
+                    host::Routine<void(__cdecl*)(const wchar_t*, float, float, float, float, std::int32_t)>(
+                        HostMenuDrawItem)(names[row].c_str(), 0, y, 1, 1, 0);
+                    host::Routine<void(__cdecl*)(const wchar_t*, float, float, float, float)>(
+                        HostMenuTrackItem)(names[row].c_str(), 0, y, 1, 1);
+                    y += 1;
+                }
+                applyBaseline(languageFonts);
+                host::HostTextTableGet(host::MainTextTable(), "IBACK");
+                host::Routine<void(__cdecl*)(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*)>(
+                    HostMenuDrawButtonLabels)(L"", L"", L"", L"");
+            },
+            5000),
         "the same host calls and font copies", 1.5);
     voxa::defaultFontData = nullptr;
     voxa::LanguageCatalogue.Clear();

@@ -108,8 +108,11 @@ struct Demo {
             temp.WriteFile("Game\\VOXA\\" + folder + "\\fonts.txd", "font1\n");
         } while (FindNextFileA(search, &entry));
         FindClose(search);
-        const char* builtIn[5][2] = {{"ENGLISH", "ENG=English"}, {"GERMAN", "GER=Deutsch"},
-                                     {"FRENCH", "FRA=Fran\xE7" "ais"}, {"ITALIAN", "ITA=Italiano"},
+        const char* builtIn[5][2] = {{"ENGLISH", "ENG=English"},
+                                     {"GERMAN", "GER=Deutsch"},
+                                     {"FRENCH", "FRA=Fran\xE7"
+                                                "ais"},
+                                     {"ITALIAN", "ITA=Italiano"},
                                      {"SPANISH", "ESP=Espa\xF1ol"}};
         for (const auto& [file, line] : builtIn)
             temp.WriteFile(std::string("Game\\DATA\\PC_Text\\PC_") + file + ".GXT", std::string(line) + "\n");
@@ -148,7 +151,8 @@ struct Demo {
             {"the language menu",
              {s::LanguageMenuBeginEntry, s::LanguageMenuCheckResetEntry, s::LanguageMenuInputEntry,
               s::LanguageMenuDrawEntry}},
-            {"texture lookups", {s::FindTextureCallA, s::FindTextureCallB, s::FindTextureCallC, s::FindTextureCallD}},
+            {"texture lookups",
+             {s::FindTextureCallA, s::FindTextureCallB, s::FindTextureCallC, s::FindTextureCallD}},
             {"start-up, font loading, shutdown", {s::StartupInitCall, s::FontDataLoadCall, s::ShutdownCall}},
             {"the starting language", {s::DefaultLanguageCall}},
             {"the scene label", {s::FormatSceneLabelEntry}},
@@ -182,8 +186,7 @@ struct Demo {
         const int languageOfRow[5] = {0, 2, 3, 1, 4};
         for (std::size_t row = 0; row < names.size(); ++row)
             std::printf("  %2d  %s %s\n", row < 5 ? languageOfRow[row] : static_cast<int>(row),
-                        Padded(names[row], 12).c_str(),
-                        row < 5 ? "(built in)" : "(from VOXA)");
+                        Padded(names[row], 12).c_str(), row < 5 ? "(built in)" : "(from VOXA)");
         std::printf("\n");
     }
 
@@ -300,7 +303,8 @@ struct Demo {
                     Printable(text).c_str());
         ChooseInMenu(0);
         sim::RunChecked(sites.gameTextLoad);
-        std::printf("  for %-9s %s   (letters from 128 up become #)\n", "English:", Shown(sim::HostNarrows(text)).c_str());
+        std::printf("  for %-9s %s   (letters from 128 up become #)\n",
+                    "English:", Shown(sim::HostNarrows(text)).c_str());
         for (std::size_t row = 5; row < names.size(); ++row) {
             if (names[row] != "Polski")
                 continue;

@@ -16,7 +16,9 @@ LanguageRecord* CatalogueEntryForIndex(std::int32_t languageIndex) {
     return &LanguageCatalogue[position];
 }
 
-LanguageRecord* CurrentLanguageRecord() { return CatalogueEntryForIndex(host::LanguageIndex()); }
+LanguageRecord* CurrentLanguageRecord() {
+    return CatalogueEntryForIndex(host::LanguageIndex());
+}
 
 bool CurrentLanguageUsesWholeAsciiTable() {
     const LanguageRecord* record = CurrentLanguageRecord();

@@ -16,7 +16,8 @@ constexpr char kSection[] = "LANG";
 // the terminator). An empty result means the key is absent or empty: the field is kept.
 bool ReadText(const char* iniPath, const char* key, const char* fallback, char (&buffer)[kPathBufferLength]) {
     buffer[0] = '\0';
-    const DWORD length = GetPrivateProfileStringA(kSection, key, fallback, buffer, kPathBufferLength, iniPath);
+    const DWORD length =
+        GetPrivateProfileStringA(kSection, key, fallback, buffer, kPathBufferLength, iniPath);
     return length > 0;
 }
 
@@ -51,7 +52,8 @@ LanguageRecord ReadLangIni(const char* iniPath) {
     ReadPlainText(iniPath, "GameGXTName", "", record.GameGXTName);
     ReadPlainText(iniPath, "LevelGXTPostfix", "", record.LevelGXTPostfix);
     record.UseWholeAsciiTable = GetPrivateProfileIntA(kSection, "UseWholeAsciiTable", 0, iniPath) != 0;
-    record.WindowsLangID = static_cast<std::int32_t>(GetPrivateProfileIntA(kSection, "WindowsLangID", -1, iniPath));
+    record.WindowsLangID =
+        static_cast<std::int32_t>(GetPrivateProfileIntA(kSection, "WindowsLangID", -1, iniPath));
     return record;
 }
 

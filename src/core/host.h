@@ -160,9 +160,15 @@ constexpr Address DrawFormattedCall8 = 0x5DD77E;
 
 // ---- Typed access -------------------------------------------------------------------------
 
-template <typename T> inline T& At(Address address) { return *reinterpret_cast<T*>(address); }
-template <typename T> inline T* Pointer(Address address) { return reinterpret_cast<T*>(address); }
-template <typename Fn> inline Fn Routine(Address address) { return reinterpret_cast<Fn>(address); }
+template <typename T> inline T& At(Address address) {
+    return *reinterpret_cast<T*>(address);
+}
+template <typename T> inline T* Pointer(Address address) {
+    return reinterpret_cast<T*>(address);
+}
+template <typename Fn> inline Fn Routine(Address address) {
+    return reinterpret_cast<Fn>(address);
+}
 
 using HostMemAllocFn = void*(__thiscall*)(void* allocator, std::uint32_t byteCount);
 using HostMemFreeFn = void(__thiscall*)(void* allocator, void* block);
@@ -234,10 +240,18 @@ inline std::int32_t HostDrawString(const wchar_t* text, float a, float b, float 
 }
 
 // The language index: the host's current-language number, read afresh every time.
-inline std::int32_t LanguageIndex() { return At<std::int32_t>(addr::HostSettings + addr::LanguageIndexOffset); }
-inline HostTextTable* MainTextTable() { return Pointer<HostTextTable>(addr::MainTextTable); }
-inline const HostString& TextRoot() { return At<HostString>(addr::HostTextRoot); }
-inline const HostString& LevelRoot() { return At<HostString>(addr::HostLevelRoot); }
+inline std::int32_t LanguageIndex() {
+    return At<std::int32_t>(addr::HostSettings + addr::LanguageIndexOffset);
+}
+inline HostTextTable* MainTextTable() {
+    return Pointer<HostTextTable>(addr::MainTextTable);
+}
+inline const HostString& TextRoot() {
+    return At<HostString>(addr::HostTextRoot);
+}
+inline const HostString& LevelRoot() {
+    return At<HostString>(addr::HostLevelRoot);
+}
 inline const HostString* LanguageFilePart(int languageIndex) {
     return Pointer<HostString>(addr::HostLanguageFileParts + addr::HostLanguageFilePartSize * languageIndex);
 }

@@ -22,18 +22,32 @@ namespace {
 namespace s = host::site;
 using enum PatchKind;
 
-PatchEntry Call(host::Address site, const void* routine) { return {site, CallToPlugin, routine}; }
-PatchEntry Jump(host::Address site, const void* routine) { return {site, JumpToPlugin, routine}; }
-PatchEntry HostCall(host::Address site, host::Address target) { return {site, HostInternalCall, nullptr, target}; }
-PatchEntry HostJump(host::Address site, host::Address target) { return {site, HostInternalJump, nullptr, target}; }
-PatchEntry Bytes(host::Address site, std::uint8_t b0, std::uint8_t b1) { return {site, Raw2, nullptr, 0, {b0, b1}}; }
+PatchEntry Call(host::Address site, const void* routine) {
+    return {site, CallToPlugin, routine};
+}
+PatchEntry Jump(host::Address site, const void* routine) {
+    return {site, JumpToPlugin, routine};
+}
+PatchEntry HostCall(host::Address site, host::Address target) {
+    return {site, HostInternalCall, nullptr, target};
+}
+PatchEntry HostJump(host::Address site, host::Address target) {
+    return {site, HostInternalJump, nullptr, target};
+}
+PatchEntry Bytes(host::Address site, std::uint8_t b0, std::uint8_t b1) {
+    return {site, Raw2, nullptr, 0, {b0, b1}};
+}
 PatchEntry Bytes(host::Address site, std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
                  std::uint8_t b4) {
     return {site, Raw5, nullptr, 0, {b0, b1, b2, b3, b4}};
 }
-PatchEntry PointerTo(host::Address site, const void* datum) { return {site, Pointer, datum}; }
+PatchEntry PointerTo(host::Address site, const void* datum) {
+    return {site, Pointer, datum};
+}
 
-template <typename Fn> const void* Routine(Fn* routine) { return reinterpret_cast<const void*>(routine); }
+template <typename Fn> const void* Routine(Fn* routine) {
+    return reinterpret_cast<const void*>(routine);
+}
 
 // clang-format off
 const PatchEntry kPatchTable[kPatchRowCount] = {
@@ -118,7 +132,8 @@ bool IsReadable(host::Address address, std::size_t length) {
         MEMORY_BASIC_INFORMATION region;
         if (VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region) == 0)
             return false;
-        if (region.State != MEM_COMMIT || (region.Protect & kReadable) == 0 || (region.Protect & PAGE_GUARD) != 0)
+        if (region.State != MEM_COMMIT || (region.Protect & kReadable) == 0 ||
+            (region.Protect & PAGE_GUARD) != 0)
             return false;
         at = reinterpret_cast<host::Address>(region.BaseAddress) + region.RegionSize;
     }
@@ -134,7 +149,9 @@ bool HoldsCall(const ExpectedCall& expected) {
 
 } // namespace
 
-std::span<const PatchEntry> PatchTable() { return kPatchTable; }
+std::span<const PatchEntry> PatchTable() {
+    return kPatchTable;
+}
 
 bool HostBuildMatches() {
     for (const PatchEntry& entry : kPatchTable)

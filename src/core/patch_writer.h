@@ -22,9 +22,9 @@ enum class PatchKind : std::uint8_t {
 struct PatchEntry {
     host::Address site;
     PatchKind kind;
-    const void* plugin = nullptr;     // the routine or datum of the plug-in kinds
-    host::Address hostTarget = 0;     // the target of the host-internal kinds
-    std::uint8_t bytes[5] = {};       // the literal bytes of the raw kinds
+    const void* plugin = nullptr; // the routine or datum of the plug-in kinds
+    host::Address hostTarget = 0; // the target of the host-internal kinds
+    std::uint8_t bytes[5] = {};   // the literal bytes of the raw kinds
 };
 
 // One protected store: the span is made writable, written, and given back the protection

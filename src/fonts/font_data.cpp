@@ -10,14 +10,17 @@ namespace voxa {
 
 FontDataCopy* defaultFontData = nullptr;
 
-FontDataBlock& HostFontData() { return host::At<FontDataBlock>(host::addr::HostFontDataBlock); }
+FontDataBlock& HostFontData() {
+    return host::At<FontDataBlock>(host::addr::HostFontDataBlock);
+}
 
 namespace {
 
 // A fresh host block holding `count` items of `size` bytes from `source` (plus `spare` items
 // left unwritten). Null only when the host could not give the memory; a request for 0 bytes
 // may well give null and is no failure.
-bool CopyTable(void*& destination, const void* source, std::int32_t count, std::size_t size, std::size_t spare) {
+bool CopyTable(void*& destination, const void* source, std::int32_t count, std::size_t size,
+               std::size_t spare) {
     destination = nullptr;
     if (count < 0)
         return false;
@@ -67,9 +70,8 @@ bool FontDataCopy::CopyFrom(const FontDataBlock& source, bool deep) {
         // loader does.
         const bool entriesCopied = CopyTable(block.entryTable[font], source.entryTable[font],
                                              source.entryCount[font], kFontEntrySize, 1);
-        if (!entriesCopied ||
-            !CopyTable(block.recordTable[font], source.recordTable[font], source.recordCount[font],
-                       kFontRecordSize, 0)) {
+        if (!entriesCopied || !CopyTable(block.recordTable[font], source.recordTable[font],
+                                         source.recordCount[font], kFontRecordSize, 0)) {
             ReleaseTables();
             std::memset(&block, 0, sizeof block);
             return false;
@@ -122,7 +124,8 @@ void ReleaseLanguageFontData() {
             // Without a default to put back, the host block keeps the data of the language
             // applied last. Its tables came from the host's allocator, so they are left to the
             // host instead of being freed under it.
-            const bool hostStillUsesIt = defaultFontData == nullptr && UsesTableOf(HostFontData(), *record.fontData);
+            const bool hostStillUsesIt =
+                defaultFontData == nullptr && UsesTableOf(HostFontData(), *record.fontData);
             if (!hostStillUsesIt)
                 record.fontData->ReleaseTables();
             delete record.fontData;

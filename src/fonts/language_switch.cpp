@@ -28,6 +28,8 @@ void ApplyLanguage(std::int32_t languageIndex) {
     ApplyTextureDictionary(nullptr);
 }
 
-void ApplyCurrentLanguage() { ApplyLanguage(host::LanguageIndex()); }
+void ApplyCurrentLanguage() {
+    ApplyLanguage(host::LanguageIndex());
+}
 
 } // namespace voxa

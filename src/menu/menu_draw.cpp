@@ -18,10 +18,10 @@ constexpr std::int32_t kRowFont = 2;
 
 // The arrows' placement, tuned to the host's fonts. Each is a single-precision number held
 // in double precision, and the arithmetic is done in double.
-constexpr double kUpArrowRise = 0.7229999899864197;      // the float nearest 0.723
-constexpr double kArrowNudge = 0.011249999515712261;     // one float step below 0.01125
-constexpr double kArrowGapTrim = 0.0020000000949949026;  // the float nearest 0.002
-constexpr double kDownArrowRise = 0.3840000033378601;    // the float nearest 0.384
+constexpr double kUpArrowRise = 0.7229999899864197;     // the float nearest 0.723
+constexpr double kArrowNudge = 0.011249999515712261;    // one float step below 0.01125
+constexpr double kArrowGapTrim = 0.0020000000949949026; // the float nearest 0.002
+constexpr double kDownArrowRise = 0.3840000033378601;   // the float nearest 0.384
 constexpr double kRowsAboveDownArrow = 9.0;
 
 struct Layout {
@@ -60,8 +60,9 @@ void DrawUpArrow(const Layout& layout) {
 
 void DrawDownArrow(const Layout& layout) {
     const float rowHeight = menu_host::FontHeight(kRowFont, layout.scaleY);
-    const auto gap = static_cast<float>(static_cast<double>(menu_host::LayoutFloat(host::addr::HostMenuArrowGap)) +
-                                        rowHeight - kArrowGapTrim);
+    const auto gap =
+        static_cast<float>(static_cast<double>(menu_host::LayoutFloat(host::addr::HostMenuArrowGap)) +
+                           rowHeight - kArrowGapTrim);
     const float height = menu_host::FontHeight(kArrowFont, kArrowScale);
     const float width = menu_host::TextWidth(kDownArrow, kArrowScale);
     const auto y = static_cast<float>(kRowsAboveDownArrow * layout.rowSpacing + layout.y + gap -
@@ -84,7 +85,8 @@ const wchar_t* RowName(std::int32_t row) {
 
 void __cdecl LanguageMenuDraw() {
     menu_host::DrawTitle(host::HostTextTableGet(host::MainTextTable(), "LANGUA"));
-    const Layout layout{menu_host::LayoutFloat(host::addr::HostMenuX), menu_host::LayoutFloat(host::addr::HostMenuY),
+    const Layout layout{menu_host::LayoutFloat(host::addr::HostMenuX),
+                        menu_host::LayoutFloat(host::addr::HostMenuY),
                         menu_host::LayoutFloat(host::addr::HostMenuRowScaleX),
                         menu_host::LayoutFloat(host::addr::HostMenuRowScaleY),
                         menu_host::LayoutFloat(host::addr::HostMenuRowSpacing)};
@@ -100,7 +102,8 @@ void __cdecl LanguageMenuDraw() {
         // Each name in its own language's fonts.
         ApplyLanguage(row);
         const wchar_t* name = RowName(row);
-        menu_host::DrawItem(name, layout.x, y, layout.scaleX, layout.scaleY, menu_host::SelectedRow() == row ? 1 : 0);
+        menu_host::DrawItem(name, layout.x, y, layout.scaleX, layout.scaleY,
+                            menu_host::SelectedRow() == row ? 1 : 0);
         menu_host::TrackItem(name, layout.x, y, layout.scaleX, layout.scaleY);
         y = y + layout.rowSpacing;
     }

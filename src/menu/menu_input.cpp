@@ -113,8 +113,8 @@ bool __cdecl LanguageMenuInput() {
         const std::int32_t selected = menu_host::SelectedRow();
         if (selected >= 0 && selected < MenuRowCount()) {
             menu_host::SetLanguage(MenuRowToLanguage(selected));
-            menu_host::PlayFrontendSound(menu_host::MenuContext() == kMenuContextWithMenuSound ? kMenuSound
-                                                                                               : kChosenSound);
+            menu_host::PlayFrontendSound(
+                menu_host::MenuContext() == kMenuContextWithMenuSound ? kMenuSound : kChosenSound);
         }
     }
     return true;

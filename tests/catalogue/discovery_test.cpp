@@ -24,7 +24,8 @@ class DiscoveryTest : public ::testing::Test {
     }
     // What discovery does once it has the VOXA path.
     void Discover(const std::string& folderPath) {
-        voxa::ForEachSubfolder(folderPath.c_str(), voxa::AddLanguageFromFolder, const_cast<char*>(folderPath.c_str()));
+        voxa::ForEachSubfolder(folderPath.c_str(), voxa::AddLanguageFromFolder,
+                               const_cast<char*>(folderPath.c_str()));
     }
     std::vector<std::string> Found() const {
         std::vector<std::string> keys;
@@ -50,7 +51,8 @@ TEST_F(DiscoveryTest, LanguagesComeInListingOrder) {
         AddLanguage(name, name);
     std::vector<std::string> listing;
     voxa::ForEachSubfolder(
-        voxa.c_str(), [](const char* name, void* out) { static_cast<std::vector<std::string>*>(out)->push_back(name); },
+        voxa.c_str(),
+        [](const char* name, void* out) { static_cast<std::vector<std::string>*>(out)->push_back(name); },
         &listing);
     Discover(voxa);
     ASSERT_EQ(Found().size(), 3u);
@@ -83,7 +85,8 @@ void MakeLongFolder(const std::string& path) {
 }
 void WriteLongFile(const std::string& path, const std::string& contents) {
     const std::wstring wide(path.begin(), path.end());
-    HANDLE file = CreateFileW((L"\\\\?\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW((L"\\\\?\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     DWORD written;
     WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
@@ -122,7 +125,8 @@ TEST(PluginSubfolderPath, AModulePathBeyondTheLimitGivesNoFolder) {
     char buffer[260];
     const std::size_t folderLength = sim::ProgramFolder().size();
     // Leave room for less than the module's own path.
-    EXPECT_FALSE(voxa::PluginSubfolderPath(std::string(255 - folderLength, 'v').c_str(), buffer, sizeof buffer));
+    EXPECT_FALSE(
+        voxa::PluginSubfolderPath(std::string(255 - folderLength, 'v').c_str(), buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "");
 }
 

@@ -12,15 +12,18 @@ using voxa::ReadLangIni;
 class LangIniTest : public ::testing::Test {
   protected:
     sim::TempFolder temp;
-    std::string Write(const std::string& contents) { return temp.WriteFile("VOXA\\Polski\\lang.ini", contents); }
+    std::string Write(const std::string& contents) {
+        return temp.WriteFile("VOXA\\Polski\\lang.ini", contents);
+    }
     std::string Folder() const { return temp.path() + "VOXA\\Polski\\"; }
 };
 
 TEST_F(LangIniTest, ReadsEveryKeyWithTheFolderPrefixOnThePaths) {
-    const auto record = ReadLangIni(Write("[LANG]\r\nNameKey=POLSKI\r\nTextureFile=font1\r\nDataFile=fonts.dat\r\n"
-                                          "TextDirectory=%GAMEPATH%\r\nGameGXTName=polski.gxt\r\n"
-                                          "LevelGXTPostfix=_PL\r\nUseWholeAsciiTable=1\r\nWindowsLangID=21\r\n")
-                                        .c_str());
+    const auto record =
+        ReadLangIni(Write("[LANG]\r\nNameKey=POLSKI\r\nTextureFile=font1\r\nDataFile=fonts.dat\r\n"
+                          "TextDirectory=%GAMEPATH%\r\nGameGXTName=polski.gxt\r\n"
+                          "LevelGXTPostfix=_PL\r\nUseWholeAsciiTable=1\r\nWindowsLangID=21\r\n")
+                        .c_str());
     EXPECT_EQ(record.NameKey, "POLSKI");
     EXPECT_EQ(record.TextureFile, Folder() + "font1");
     EXPECT_EQ(record.DataFile, Folder() + "fonts.dat");
@@ -65,7 +68,8 @@ TEST_F(LangIniTest, AnAbsolutePathStillGetsThePrefix) {
 
 TEST_F(LangIniTest, ALongValueKeepsItsFirst259Characters) {
     const std::string longValue(300, 'k');
-    const auto record = ReadLangIni(Write("[LANG]\r\nNameKey=" + longValue + "\r\nDataFile=" + longValue + "\r\n").c_str());
+    const auto record =
+        ReadLangIni(Write("[LANG]\r\nNameKey=" + longValue + "\r\nDataFile=" + longValue + "\r\n").c_str());
     EXPECT_EQ(record.NameKey, std::string(259, 'k'));
     EXPECT_EQ(record.DataFile, Folder() + std::string(259, 'k'));
 }

@@ -7,7 +7,9 @@
 
 namespace {
 
-std::vector<std::uint8_t> HostImageSnapshot() { return sim::ReadBytes(sim::kImageStart, sim::kScratchStart - sim::kImageStart); }
+std::vector<std::uint8_t> HostImageSnapshot() {
+    return sim::ReadBytes(sim::kImageStart, sim::kScratchStart - sim::kImageStart);
+}
 
 TEST(PluginEntry, ReasonsOtherThanProcessAttachWriteNothingAndSucceed) {
     sim::ResetPlugin();
@@ -26,7 +28,8 @@ TEST(PluginEntry, ProcessAttachPatchesEveryRowEvenWithNoLanguages) {
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
     for (const voxa::PatchEntry& row : voxa::PatchTable()) {
         if (row.kind == voxa::PatchKind::CallToPlugin || row.kind == voxa::PatchKind::JumpToPlugin) {
-            EXPECT_EQ(sim::BranchTarget(row.site), reinterpret_cast<sim::Address>(row.plugin)) << std::hex << row.site;
+            EXPECT_EQ(sim::BranchTarget(row.site), reinterpret_cast<sim::Address>(row.plugin))
+                << std::hex << row.site;
         }
     }
 }

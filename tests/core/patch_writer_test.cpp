@@ -34,7 +34,9 @@ class PatchWriterTest : public ::testing::Test {
     }
 };
 
-extern "C" int __cdecl PluginRoutineStandIn(int x) { return x * 3; }
+extern "C" int __cdecl PluginRoutineStandIn(int x) {
+    return x * 3;
+}
 const int kPluginDatum = 0;
 
 std::vector<std::uint8_t> Little(std::uint32_t value) {
@@ -55,7 +57,8 @@ TEST_F(PatchWriterTest, EachKindWritesExactlyItsBytesAndKeepsTheProtection) {
         {{kSite, PatchKind::HostInternalCall, nullptr, kSite + 5 + 0x992}, {0xE8, 0x92, 0x09, 0x00, 0x00}},
         {{kSite, PatchKind::HostInternalJump, nullptr, kSite - 0x10}, {0xE9, 0xEB, 0xFF, 0xFF, 0xFF}},
         {{kSite, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}}, {0x77, 0x07, 0xCC}},
-        {{kSite, PatchKind::Raw5, nullptr, 0, {0x8D, 0x54, 0x24, 0x08, 0x52}}, {0x8D, 0x54, 0x24, 0x08, 0x52, 0xCC}},
+        {{kSite, PatchKind::Raw5, nullptr, 0, {0x8D, 0x54, 0x24, 0x08, 0x52}},
+         {0x8D, 0x54, 0x24, 0x08, 0x52, 0xCC}},
         {{kSite, PatchKind::Pointer, &kPluginDatum}, Little(reinterpret_cast<std::uint32_t>(&kPluginDatum))},
     };
     for (const Case& c : cases) {

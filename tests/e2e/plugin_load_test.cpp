@@ -87,9 +87,10 @@ class PluginTest : public ::testing::Test {
     const char* hostFontFile = nullptr;
 
     void SetUp() override {
-        WriteLanguage("Polski", "NameKey=POLSKI\r\nTextureFile=polski.txd\r\nDataFile=polski.dat\r\n"
-                                "TextDirectory=%GAMEPATH%\r\nGameGXTName=polski.gxt\r\nLevelGXTPostfix=_PL\r\n"
-                                "UseWholeAsciiTable=1\r\nWindowsLangID=21\r\n");
+        WriteLanguage("Polski",
+                      "NameKey=POLSKI\r\nTextureFile=polski.txd\r\nDataFile=polski.dat\r\n"
+                      "TextDirectory=%GAMEPATH%\r\nGameGXTName=polski.gxt\r\nLevelGXTPostfix=_PL\r\n"
+                      "UseWholeAsciiTable=1\r\nWindowsLangID=21\r\n");
         temp.WriteFile("game\\VOXA\\Polski\\polski.txd", "font1\n");
         temp.WriteFile("game\\VOXA\\Polski\\polski.dat", "2 2 2 2 2 2 2 2");
         temp.WriteFile("game\\VOXA\\Polski\\DATA\\PC_Text\\polski.gxt", "POLSKI=Polski\nSCENE=Scena\n");
@@ -120,7 +121,8 @@ class PluginTest : public ::testing::Test {
         HANDLE search = FindFirstFileA((game + "VOXA\\*.*").c_str(), &entry);
         do {
             const std::string name = entry.cFileName;
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name[0] != '.' && name != "NotALanguage")
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name[0] != '.' &&
+                name != "NotALanguage")
                 names.push_back(name);
         } while (FindNextFileA(search, &entry));
         FindClose(search);
@@ -196,9 +198,9 @@ TEST_F(PluginTest, LoadedAwayFromItsPreferredBaseEveryRowStillLandsOnItsRoutine)
 }
 
 TEST_F(PluginTest, AHostOfAnotherBuildIsLeftUntouched) {
-    const Address checked[] = {s::GameTextLoadCall, s::LevelTextLoadCall, s::FindTextureCallA, s::FindTextureCallB,
-                               s::FindTextureCallC, s::FindTextureCallD,  s::FontDataLoadCall, s::StartupInitCall,
-                               s::ShutdownCall};
+    const Address checked[] = {s::GameTextLoadCall, s::LevelTextLoadCall, s::FindTextureCallA,
+                               s::FindTextureCallB, s::FindTextureCallC,  s::FindTextureCallD,
+                               s::FontDataLoadCall, s::StartupInitCall,   s::ShutdownCall};
     for (Address site : checked) {
         SetUp();
         sim::Data<std::uint8_t>(site + 1) ^= 0x01; // the call goes somewhere else in this build
@@ -252,15 +254,17 @@ TEST_F(PluginTest, TheHostsLifeFromStartUpToShutdown) {
     EXPECT_EQ(host.drawnItems[cestina].text, L"CESTINA");
     EXPECT_NE(host.drawnItems[polski].fontHeadWord, hostFontHead) << "Polski's row in Polski's fonts";
     EXPECT_EQ(host.drawnItems[0].fontHeadWord, hostFontHead);
-    EXPECT_NE(sim::Data<std::uint32_t>(HostFontDataBlock), hostFontHead) << "the current language's fonts after";
+    EXPECT_NE(sim::Data<std::uint32_t>(HostFontDataBlock), hostFontHead)
+        << "the current language's fonts after";
 
     // Text loads for the chosen language.
     host.textLoads.clear();
     EXPECT_EQ(sim::RunChecked(sites.gameTextLoad).eax & 0xFF, 1u);
     sim::SetCurrentLevel(2, "HARBOUR");
     sim::RunChecked(sites.levelTextLoad);
-    EXPECT_EQ(host.textLoads, (std::vector<std::string>{game + "VOXA\\Polski\\DATA/PC_Text/polski.gxt",
-                                                        game + "VOXA\\Polski\\LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT"}));
+    EXPECT_EQ(host.textLoads,
+              (std::vector<std::string>{game + "VOXA\\Polski\\DATA/PC_Text/polski.gxt",
+                                        game + "VOXA\\Polski\\LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT"}));
 
     // Texture lookups find Polski's font texture first.
     for (Address lookup : sites.findTexture) {

@@ -51,8 +51,11 @@ TEST_F(FontDataTest, ADeepCopyHasFreshTablesWithTheSourcesBytes) {
         EXPECT_NE(copy.block.entryTable[font], source.entryTable[font]);
         EXPECT_NE(copy.block.recordTable[font], source.recordTable[font]);
         EXPECT_TRUE(sim::Host().liveBlocks.count(copy.block.entryTable[font]));
-        EXPECT_EQ(std::memcmp(copy.block.entryTable[font], source.entryTable[font], 4 * source.entryCount[font]), 0);
-        EXPECT_EQ(std::memcmp(copy.block.recordTable[font], source.recordTable[font], 24 * source.recordCount[font]),
+        EXPECT_EQ(
+            std::memcmp(copy.block.entryTable[font], source.entryTable[font], 4 * source.entryCount[font]),
+            0);
+        EXPECT_EQ(std::memcmp(copy.block.recordTable[font], source.recordTable[font],
+                              24 * source.recordCount[font]),
                   0);
         EXPECT_EQ(copy.block.entryCount[font], source.entryCount[font]);
         EXPECT_EQ(copy.block.recordCount[font], source.recordCount[font]);
@@ -101,8 +104,9 @@ TEST_F(FontDataTest, AnAllocationThatFailsLeavesNoHalfMadeCopy) {
 
 TEST_F(FontDataTest, TheHostsOwnLoadBecomesTheDefaultThroughTheHostsCall) {
     const std::string hostFile = temp.WriteFile("host.dat", "4 4 4 4 4 4 4 4");
-    const Address entry = sim::EmitCallSite(host::site::FontDataLoadCall, HostLoadFontData,
-                                            {{}, {reinterpret_cast<Address>(sim::ScratchText(hostFile.c_str()))}});
+    const Address entry =
+        sim::EmitCallSite(host::site::FontDataLoadCall, HostLoadFontData,
+                          {{}, {reinterpret_cast<Address>(sim::ScratchText(hostFile.c_str()))}});
     ASSERT_TRUE(sim::InstallPluginPatches());
     const sim::HostCodeRun run = sim::RunHostCode(entry);
     EXPECT_TRUE(run.stackBalanced);
@@ -148,8 +152,8 @@ TEST_F(FontDataTest, ReleaseFreesEachDeepTableOnceAndRestoresTheHostsOwnData) {
         EXPECT_EQ(record.fontData, nullptr);
     EXPECT_EQ(voxa::defaultFontData, nullptr);
     EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostOwn, sizeof hostOwn), 0);
-    EXPECT_TRUE(std::find(sim::Host().log.begin(), sim::Host().log.end(), "HostMemFree of a block not allocated: 0") ==
-                sim::Host().log.end());
+    EXPECT_TRUE(std::find(sim::Host().log.begin(), sim::Host().log.end(),
+                          "HostMemFree of a block not allocated: 0") == sim::Host().log.end());
 }
 
 TEST_F(FontDataTest, WithoutADefaultTheHostBlockIsNeverLeftOnFreedTables) {
@@ -164,7 +168,8 @@ TEST_F(FontDataTest, WithoutADefaultTheHostBlockIsNeverLeftOnFreedTables) {
     void* otherTable = otherCopy->block.entryTable[0];
 
     voxa::ReleaseLanguageFontData(); // the host's own font file never loaded
-    EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &applied, sizeof applied), 0) << "the host block is left alone";
+    EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &applied, sizeof applied), 0)
+        << "the host block is left alone";
     for (int font = 0; font < 4; ++font) {
         EXPECT_TRUE(sim::Host().liveBlocks.count(applied.entryTable[font])) << "still the host's to use";
         EXPECT_TRUE(sim::Host().liveBlocks.count(applied.recordTable[font]));

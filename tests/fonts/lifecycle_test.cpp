@@ -52,11 +52,14 @@ TEST_F(LifecycleTest, StartUpRunsTheHostsRoutineFirstThenNamesDictionariesAndFon
     record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
     record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
     Run(startup);
-    EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD)) << "ECX passed on as the host set it";
-    const auto order = Calls({"HostStartupInit", "HostTextTableLoad", "HostLoadTextureDictionary", "HostLoadFontData"});
+    EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD))
+        << "ECX passed on as the host set it";
+    const auto order =
+        Calls({"HostStartupInit", "HostTextTableLoad", "HostLoadTextureDictionary", "HostLoadFontData"});
     EXPECT_EQ(order, (std::vector<std::string>{"HostStartupInit", "HostTextTableLoad", "HostTextTableLoad",
                                                "HostTextTableLoad", "HostTextTableLoad", "HostTextTableLoad",
-                                               "HostTextTableLoad", "HostLoadTextureDictionary", "HostLoadFontData"}));
+                                               "HostTextTableLoad", "HostLoadTextureDictionary",
+                                               "HostLoadFontData"}));
     EXPECT_NE(record.textureDictionary, nullptr);
     EXPECT_NE(record.fontData, nullptr);
     EXPECT_EQ(voxa::defaultFontData, nullptr);
@@ -90,7 +93,8 @@ TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRo
     EXPECT_EQ(sim::Host().shutdownArgs[1], 22u);
     const auto order = Calls({"HostMemFree", "HostReleaseTextureDictionary", "HostShutdown"});
     ASSERT_EQ(order.size(), 10u);
-    EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 8), std::vector<std::string>(8, "HostMemFree"));
+    EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 8),
+              std::vector<std::string>(8, "HostMemFree"));
     EXPECT_EQ(order[8], "HostReleaseTextureDictionary");
     EXPECT_EQ(order[9], "HostShutdown");
     EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostOwn, sizeof hostOwn), 0);

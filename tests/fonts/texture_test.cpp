@@ -15,7 +15,9 @@ using sim::Address;
 using sim::FakeDictionary;
 using sim::FakeTexture;
 
-FakeTexture*& Slot(Address slot) { return sim::Data<FakeTexture*>(slot); }
+FakeTexture*& Slot(Address slot) {
+    return sim::Data<FakeTexture*>(slot);
+}
 
 class TextureTest : public ::testing::Test {
   protected:
@@ -56,10 +58,12 @@ class TextureTest : public ::testing::Test {
 
 TEST_F(TextureTest, SlotsArePointedByNameAtTheLanguageAndBackAtTheHost) {
     voxa::ApplyTextureDictionary(language);
-    EXPECT_EQ(SlotTags(), (std::vector<int>{10, 1, 10, 2})) << "a name the dictionary lacks keeps its texture";
+    EXPECT_EQ(SlotTags(), (std::vector<int>{10, 1, 10, 2}))
+        << "a name the dictionary lacks keeps its texture";
     EXPECT_EQ(std::string(Slot(FontTextureSlot0)->name), "font1");
-    EXPECT_EQ(Finds(), (std::vector<std::string>{"HostFindTexture(10, font1)", "HostFindTexture(10, font2)",
-                                                 "HostFindTexture(10, font4)", "HostFindTexture(10, font3)"}));
+    EXPECT_EQ(Finds(),
+              (std::vector<std::string>{"HostFindTexture(10, font1)", "HostFindTexture(10, font2)",
+                                        "HostFindTexture(10, font4)", "HostFindTexture(10, font3)"}));
     sim::Host().log.clear();
     voxa::ApplyTextureDictionary(nullptr);
     EXPECT_EQ(SlotTags(), (std::vector<int>{1, 1, 3, 2}));
@@ -86,7 +90,8 @@ TEST_F(TextureTest, LoadingAndReleasingTheLanguagesDictionaries) {
     voxa::LanguageRecord& withFile = sim::Language(0);
     voxa::LanguageRecord& missing = sim::Language(1);
     voxa::LoadLanguageTextureDictionaries();
-    EXPECT_EQ(sim::Host().dictionaryLoads, (std::vector<std::string>{withFile.TextureFile, missing.TextureFile}));
+    EXPECT_EQ(sim::Host().dictionaryLoads,
+              (std::vector<std::string>{withFile.TextureFile, missing.TextureFile}));
     ASSERT_NE(withFile.textureDictionary, nullptr);
     EXPECT_EQ(missing.textureDictionary, nullptr);
     void* loaded = withFile.textureDictionary;
@@ -99,11 +104,12 @@ TEST_F(TextureTest, LoadingAndReleasingTheLanguagesDictionaries) {
 TEST_F(TextureTest, LookupsAtTheHostsSitesTryTheCurrentLanguageFirst) {
     const char* name = sim::ScratchText("extra");
     const char* hostName = sim::ScratchText("font2");
-    const Address lookup = sim::EmitCallSite(host::site::FindTextureCallA, HostFindTexture,
-                                             {{}, {reinterpret_cast<Address>(hostA), reinterpret_cast<Address>(name)}});
-    const Address hostLookup = sim::EmitCallSite(
-        host::site::FindTextureCallC, HostFindTexture,
-        {{}, {reinterpret_cast<Address>(hostA), reinterpret_cast<Address>(hostName)}});
+    const Address lookup =
+        sim::EmitCallSite(host::site::FindTextureCallA, HostFindTexture,
+                          {{}, {reinterpret_cast<Address>(hostA), reinterpret_cast<Address>(name)}});
+    const Address hostLookup =
+        sim::EmitCallSite(host::site::FindTextureCallC, HostFindTexture,
+                          {{}, {reinterpret_cast<Address>(hostA), reinterpret_cast<Address>(hostName)}});
     ASSERT_TRUE(sim::InstallPluginPatches());
     sim::AddLanguage("WithDictionary").textureDictionary = language;
     sim::AddLanguage("Without");
@@ -123,7 +129,8 @@ TEST_F(TextureTest, LookupsAtTheHostsSitesTryTheCurrentLanguageFirst) {
     for (int index : {0, 4, 6, 7, -1}) {
         sim::SetLanguageIndex(index);
         EXPECT_EQ(run(hostLookup), hostA->textures["font2"].get());
-        EXPECT_EQ(Finds(), std::vector<std::string>{"HostFindTexture(1, font2)"}) << "exactly the host's call";
+        EXPECT_EQ(Finds(), std::vector<std::string>{"HostFindTexture(1, font2)"})
+            << "exactly the host's call";
     }
 }
 

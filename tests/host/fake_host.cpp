@@ -97,8 +97,10 @@ std::uint8_t __cdecl FakeLoadFontData(const char* path) {
     block[1] = 0xAB000000 + loadNumber; // headWord1
     for (int font = 0; font < 4; ++font) {
         const std::int32_t entries = counts[2 * font], records = counts[2 * font + 1];
-        auto* entryTable = static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), (entries + 1) * 4));
-        auto* recordTable = static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), records * 24));
+        auto* entryTable =
+            static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), (entries + 1) * 4));
+        auto* recordTable =
+            static_cast<std::uint8_t*>(FakeMemAlloc(host::Pointer<void>(HostAllocator), records * 24));
         for (int i = 0; i < entries * 4; ++i)
             entryTable[i] = static_cast<std::uint8_t>(loadNumber * 31 + font * 7 + i);
         for (int i = 0; i < records * 24; ++i)
@@ -236,10 +238,14 @@ std::int32_t __cdecl FakeDrawString(const wchar_t* text, float a, float b, float
     return 0x77;
 }
 
-void __cdecl FakeDrawHelper(void* value) { Log("HostDrawHelper(%p)", value); }
+void __cdecl FakeDrawHelper(void* value) {
+    Log("HostDrawHelper(%p)", value);
+}
 
 // ---- the language menu
-std::uint32_t FontHeadWord() { return Data<std::uint32_t>(HostFontDataBlock); }
+std::uint32_t FontHeadWord() {
+    return Data<std::uint32_t>(HostFontDataBlock);
+}
 
 bool __thiscall FakeMenuUpPressed(void* cursor) {
     if (cursor != host::Pointer<void>(HostCursor))
@@ -267,14 +273,18 @@ bool __cdecl FakeMenuAcceptPressed() {
     Log("HostMenuAcceptPressed");
     return theHost->menu.accept;
 }
-void __cdecl FakePlayFrontendSound(std::int32_t sound) { Log("HostPlayFrontendSound(%d)", sound); }
+void __cdecl FakePlayFrontendSound(std::int32_t sound) {
+    Log("HostPlayFrontendSound(%d)", sound);
+}
 void __thiscall FakeSetLanguage(void* settings, std::int32_t index, std::int32_t flag) {
     if (settings != host::Pointer<void>(HostSettings))
         Log("HostSetLanguage on a wrong object");
     Log("HostSetLanguage(%d, %d)", index, flag);
     SetLanguageIndex(index);
 }
-void __cdecl FakeMenuDrawTitle(const wchar_t* text) { Log("HostMenuDrawTitle(%s)", Narrow(text).c_str()); }
+void __cdecl FakeMenuDrawTitle(const wchar_t* text) {
+    Log("HostMenuDrawTitle(%s)", Narrow(text).c_str());
+}
 float __cdecl FakeFontHeight(std::int32_t font, float scale) {
     Log("HostFontHeight(%d, %g)", font, scale);
     return font >= 0 && font < 3 ? theHost->fontHeight[font] : 0.0f;
@@ -297,7 +307,8 @@ void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, fl
         theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0, FontHeadWord()});
     Log("HostDrawNarrowText(%s, %g, %g, %g, %g, %g, %d)", text, x, y, sx, sy, zero, one);
 }
-void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy, std::int32_t selected) {
+void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy,
+                              std::int32_t selected) {
     if (!theHost->quiet)
         theHost->drawnItems.push_back({text, x, y, sx, sy, selected, FontHeadWord()});
     Log("HostMenuDrawItem(%s, %d)", Narrow(text).c_str(), selected);
@@ -307,7 +318,8 @@ void __cdecl FakeMenuTrackItem(const wchar_t* text, float x, float y, float sx, 
         theHost->trackedItems.push_back({text, x, y, sx, sy, 0, FontHeadWord()});
     Log("HostMenuTrackItem(%s)", Narrow(text).c_str());
 }
-void __cdecl FakeMenuDrawButtonLabels(const wchar_t* a, const wchar_t* b, const wchar_t* c, const wchar_t* d) {
+void __cdecl FakeMenuDrawButtonLabels(const wchar_t* a, const wchar_t* b, const wchar_t* c,
+                                      const wchar_t* d) {
     Log("HostMenuDrawButtonLabels(%s|%s|%s|%s)", Narrow(a).c_str(), Narrow(b).c_str(), Narrow(c).c_str(),
         Narrow(d).c_str());
 }
@@ -324,7 +336,9 @@ FakeTexture* FakeDictionary::Add(const std::string& name) {
     return raw;
 }
 
-FakeHost& Host() { return *theHost; }
+FakeHost& Host() {
+    return *theHost;
+}
 
 std::string Narrow(std::wstring_view wide) {
     std::string narrow;
@@ -337,7 +351,9 @@ void SetHostString(Address at, const std::string& text) {
     Data<host::HostString>(at) = {ScratchText(text.c_str()), 0};
 }
 
-void SetLanguageIndex(std::int32_t index) { Data<std::int32_t>(HostSettings + LanguageIndexOffset) = index; }
+void SetLanguageIndex(std::int32_t index) {
+    Data<std::int32_t>(HostSettings + LanguageIndexOffset) = index;
+}
 
 void SetCurrentLevel(std::int32_t level, const std::string& name) {
     Data<std::int32_t>(HostCurrentLevel) = level;

@@ -13,7 +13,9 @@ Slots slots;
 
 constexpr std::uint32_t kEbxMark = 0xB1B1B1B1, kEsiMark = 0x5E5E5E5E, kEdiMark = 0xD1D1D1D1;
 
-Address SlotAddress(const std::uint32_t& slot) { return reinterpret_cast<Address>(&slot); }
+Address SlotAddress(const std::uint32_t& slot) {
+    return reinterpret_cast<Address>(&slot);
+}
 
 } // namespace
 
@@ -52,8 +54,12 @@ CodeWriter& CodeWriter::Dword(std::uint32_t value) {
     return *this;
 }
 
-CodeWriter& CodeWriter::PushImm(std::uint32_t value) { return Bytes({0x68}).Dword(value); }
-CodeWriter& CodeWriter::MovEcx(std::uint32_t value) { return Bytes({0xB9}).Dword(value); }
+CodeWriter& CodeWriter::PushImm(std::uint32_t value) {
+    return Bytes({0x68}).Dword(value);
+}
+CodeWriter& CodeWriter::MovEcx(std::uint32_t value) {
+    return Bytes({0xB9}).Dword(value);
+}
 CodeWriter& CodeWriter::Call(Address target) {
     const std::uint32_t displacement = target - (at_ + 5);
     return Bytes({0xE8}).Dword(displacement);
@@ -63,7 +69,9 @@ CodeWriter& CodeWriter::Jump(Address target) {
     return Bytes({0xE9}).Dword(displacement);
 }
 
-CodeWriter& CodeWriter::AddEsp(std::uint8_t bytes) { return Bytes({0x83, 0xC4, bytes}); }
+CodeWriter& CodeWriter::AddEsp(std::uint8_t bytes) {
+    return Bytes({0x83, 0xC4, bytes});
+}
 
 CodeWriter& CodeWriter::Nops(int count) {
     for (int i = 0; i < count; ++i)
@@ -95,7 +103,8 @@ HostCodeRun RunHostCode(Address entry, std::uint32_t ebp) {
     simFragmentEntry = entry;
     simEntryEbp = ebp;
     simRunFragment();
-    const bool kept = slots.ebx == kEbxMark && slots.esi == kEsiMark && slots.edi == kEdiMark && slots.ebp == ebp;
+    const bool kept =
+        slots.ebx == kEbxMark && slots.esi == kEsiMark && slots.edi == kEdiMark && slots.ebp == ebp;
     return {slots.eax, slots.edx, slots.leaveEsp == slots.entryEsp, kept};
 }
 

@@ -10,7 +10,9 @@ namespace s = host::site;
 
 namespace {
 
-std::uint32_t Ptr(const void* p) { return reinterpret_cast<std::uint32_t>(p); }
+std::uint32_t Ptr(const void* p) {
+    return reinterpret_cast<std::uint32_t>(p);
+}
 
 // The host code after a call: its clean-up, then on to the frame's end in scratch memory.
 void EndFrame(CodeWriter& code) {
@@ -28,7 +30,9 @@ const wchar_t* DrawFormat(int path) {
 }
 
 void PushDrawFloats(CodeWriter& code, bool shortLast) {
-    code.PushImm(FloatBits(kDrawFloats[3])).PushImm(FloatBits(kDrawFloats[2])).PushImm(FloatBits(kDrawFloats[1]));
+    code.PushImm(FloatBits(kDrawFloats[3]))
+        .PushImm(FloatBits(kDrawFloats[2]))
+        .PushImm(FloatBits(kDrawFloats[1]));
     if (shortLast)
         code.Bytes({0x6A, 0x00}); // push 0: the float 0.0 in two bytes
     else
@@ -41,13 +45,13 @@ constexpr std::uint32_t kWideAB = 0x00420041; // L"AB" as one stack word
 Address EmitDrawPathA() {
     CodeWriter code(s::DrawArgumentPushA - CodeWriter::kBeginLength - 15);
     code.Begin().PushImm(0).PushImm(kWideAB).PushImm(0x11111111);
-    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});     // DrawArgumentPushA: rewritten
-    code.Call(HostDrawHelper);                       // DrawHelperCallA
+    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90}); // DrawArgumentPushA: rewritten
+    code.Call(HostDrawHelper);                  // DrawHelperCallA
     code.AddEsp(4).Nops(2);
-    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});     // DrawArgumentPushB: rewritten
+    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90}); // DrawArgumentPushB: rewritten
     code.PushImm(Ptr(DrawFormat(1)));
     PushDrawFloats(code, true);
-    code.Call(HostDrawString);                       // DrawFormattedCall1
+    code.Call(HostDrawString); // DrawFormattedCall1
     code.AddEsp(24).AddEsp(12);
     EndFrame(code);
     return s::DrawArgumentPushA - CodeWriter::kBeginLength - 15;
@@ -58,14 +62,14 @@ Address EmitDrawPathB() {
     const Address entry = s::DrawFramePushA - CodeWriter::kBeginLength;
     CodeWriter code(entry);
     code.Begin();
-    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});     // DrawFramePushA: rewritten
-    code.Call(HostDrawHelper);                       // DrawHelperCallB
+    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90}); // DrawFramePushA: rewritten
+    code.Call(HostDrawHelper);                  // DrawHelperCallB
     code.AddEsp(4).Nops(6);
-    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});     // DrawFramePushB: rewritten
+    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});               // DrawFramePushB: rewritten
     code.PushImm(Ptr(ScratchWideText(L"host's own format"))); // its operand: DrawFormatOperand
     PushDrawFloats(code, false);
     code.Nops(6);
-    code.Call(HostDrawString);                       // DrawFormattedCall2
+    code.Call(HostDrawString); // DrawFormattedCall2
     code.AddEsp(24);
     EndFrame(code);
     return entry;
@@ -76,28 +80,30 @@ Address EmitDrawPathC(Address stackPush, int path) {
     const Address entry = stackPush - CodeWriter::kBeginLength - 10;
     CodeWriter code(entry);
     code.Begin().PushImm(0).PushImm(kWideAB);
-    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90});     // DrawStackPushN: rewritten
+    code.Bytes({0x90, 0x90, 0x90, 0x90, 0x90}); // DrawStackPushN: rewritten
     code.PushImm(Ptr(DrawFormat(path)));
     PushDrawFloats(code, true);
     code.Nops(2);
-    code.Call(HostDrawString);                       // DrawFormattedCallN
+    code.Call(HostDrawString); // DrawFormattedCallN
     code.AddEsp(24).AddEsp(8);
     EndFrame(code);
     return entry;
 }
 
-std::uint32_t __cdecl HostsOwnLanguageChoice() { return 0; }
+std::uint32_t __cdecl HostsOwnLanguageChoice() {
+    return 0;
+}
 
 Address EmitDefaultLanguage() {
     const Address entry = s::DefaultLanguageCall - CodeWriter::kBeginLength;
     CodeWriter code(entry);
     code.Begin();
     code.Call(reinterpret_cast<Address>(&HostsOwnLanguageChoice)); // DefaultLanguageCall
-    code.Bytes({0xBB}).Dword(kHostsOwnLanguageChoice);               // mov ebx, 0x99: rewritten
+    code.Bytes({0xBB}).Dword(kHostsOwnLanguageChoice);             // mov ebx, 0x99: rewritten
     while (code.here() < s::DefaultLanguageContinue)
         code.Nops(1);
-    code.Bytes({0x89, 0xD8});                                        // mov eax, ebx
-    code.Bytes({0xBB}).Dword(0xB1B1B1B1);                            // the caller's EBX again
+    code.Bytes({0x89, 0xD8});             // mov eax, ebx
+    code.Bytes({0xBB}).Dword(0xB1B1B1B1); // the caller's EBX again
     EndFrame(code);
     return entry;
 }
@@ -113,18 +119,21 @@ std::wstring ExpectedDrawnText(int path, const std::wstring& ebpText) {
 HostSites EmitHostSites(const HostSiteData& data) {
     HostSites sites{};
     sites.startup = EmitCallSite(s::StartupInitCall, HostStartupInit, {data.startupObject, {}, false});
-    sites.hostFontLoad = EmitCallSite(s::FontDataLoadCall, HostLoadFontData, {{}, {Ptr(data.hostFontFile)}, false});
-    sites.shutdown =
-        EmitCallSite(s::ShutdownCall, HostShutdown, {0xC0FFEE, {data.shutdownArgs[0], data.shutdownArgs[1]}, true});
-    sites.gameTextLoad =
-        EmitCallSite(s::GameTextLoadCall, HostTextTableLoad, {kGameTextTable, {Ptr(data.hostGameText)}, true});
-    sites.levelTextLoad =
-        EmitCallSite(s::LevelTextLoadCall, HostTextTableLoad, {kLevelTextTable, {Ptr(data.hostLevelText)}, true});
+    sites.hostFontLoad =
+        EmitCallSite(s::FontDataLoadCall, HostLoadFontData, {{}, {Ptr(data.hostFontFile)}, false});
+    sites.shutdown = EmitCallSite(s::ShutdownCall, HostShutdown,
+                                  {0xC0FFEE, {data.shutdownArgs[0], data.shutdownArgs[1]}, true});
+    sites.gameTextLoad = EmitCallSite(s::GameTextLoadCall, HostTextTableLoad,
+                                      {kGameTextTable, {Ptr(data.hostGameText)}, true});
+    sites.levelTextLoad = EmitCallSite(s::LevelTextLoadCall, HostTextTableLoad,
+                                       {kLevelTextTable, {Ptr(data.hostLevelText)}, true});
     sites.defaultLanguage = EmitDefaultLanguage();
-    const Address lookups[4] = {s::FindTextureCallA, s::FindTextureCallB, s::FindTextureCallC, s::FindTextureCallD};
+    const Address lookups[4] = {s::FindTextureCallA, s::FindTextureCallB, s::FindTextureCallC,
+                                s::FindTextureCallD};
     for (int i = 0; i < 4; ++i)
-        sites.findTexture[i] = EmitCallSite(lookups[i], HostFindTexture,
-                                            {{}, {Data<std::uint32_t>(HostFontDictionaryA), Ptr(data.textureName)}});
+        sites.findTexture[i] =
+            EmitCallSite(lookups[i], HostFindTexture,
+                         {{}, {Data<std::uint32_t>(HostFontDictionaryA), Ptr(data.textureName)}});
     sites.drawFormatted[0] = EmitDrawPathA();
     sites.drawFormatted[1] = EmitDrawPathB();
     const Address stackPushes[6] = {s::DrawStackPush3, s::DrawStackPush4, s::DrawStackPush5,
@@ -148,7 +157,8 @@ HostCodeRun RunChecked(Address entry, std::uint32_t ebp) {
 }
 
 std::string HostNarrows(const std::wstring& text) {
-    const HostCodeRun run = RunChecked(EmitCaller(s::WideToNarrowEntry, {{}, {Ptr(ScratchWideText(text.c_str()))}}));
+    const HostCodeRun run =
+        RunChecked(EmitCaller(s::WideToNarrowEntry, {{}, {Ptr(ScratchWideText(text.c_str()))}}));
     return reinterpret_cast<const char*>(run.eax);
 }
 
@@ -167,8 +177,8 @@ std::wstring HostWidens(const std::string& text) {
 }
 
 std::wstring HostSceneLabel(std::int32_t sceneLessOne) {
-    const HostCodeRun run =
-        RunChecked(EmitCaller(s::FormatSceneLabelEntry, {{}, {static_cast<std::uint32_t>(sceneLessOne)}, true}));
+    const HostCodeRun run = RunChecked(
+        EmitCaller(s::FormatSceneLabelEntry, {{}, {static_cast<std::uint32_t>(sceneLessOne)}, true}));
     return reinterpret_cast<const wchar_t*>(run.eax);
 }
 

@@ -12,12 +12,12 @@
 namespace sim {
 
 struct HostSites {
-    Address startup;         // the host's start-up call, with its object in ECX
-    Address hostFontLoad;    // the host's load of its own font file
-    Address shutdown;        // the host's shutdown call: ECX and two arguments, result in EAX
-    Address gameTextLoad;    // the game text load into the host's table
-    Address levelTextLoad;   // the level text load
-    Address defaultLanguage; // where the host chooses its starting language; EAX gets it
+    Address startup;                      // the host's start-up call, with its object in ECX
+    Address hostFontLoad;                 // the host's load of its own font file
+    Address shutdown;                     // the host's shutdown call: ECX and two arguments, result in EAX
+    Address gameTextLoad;                 // the game text load into the host's table
+    Address levelTextLoad;                // the level text load
+    Address defaultLanguage;              // where the host chooses its starting language; EAX gets it
     std::array<Address, 4> findTexture;   // the four texture lookups of `textureName`
     std::array<Address, 8> drawFormatted; // the eight formatted-drawing paths
     // The menu routines, entered at their first byte: a caller each.

@@ -21,11 +21,13 @@ decltype(&GetPrivateProfileStringA) realGetPrivateProfileStringA;
 decltype(&GetPrivateProfileIntA) realGetPrivateProfileIntA;
 decltype(&GetFileAttributesA) realGetFileAttributesA;
 
-HANDLE WINAPI CountedCreateFileA(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g) {
+HANDLE WINAPI CountedCreateFileA(LPCSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f,
+                                 HANDLE g) {
     ++fileCalls;
     return realCreateFileA(a, b, c, d, e, f, g);
 }
-HANDLE WINAPI CountedCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f, HANDLE g) {
+HANDLE WINAPI CountedCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBUTES d, DWORD e, DWORD f,
+                                 HANDLE g) {
     ++fileCalls;
     return realCreateFileW(a, b, c, d, e, f, g);
 }
@@ -97,7 +99,9 @@ void StartCounting() {
     counting = true;
 }
 
-IoAndHeapCounts Counted() { return {fileCalls.load(), allocations.load()}; }
+IoAndHeapCounts Counted() {
+    return {fileCalls.load(), allocations.load()};
+}
 
 } // namespace sim
 
@@ -108,5 +112,9 @@ void* operator new(std::size_t size) {
         return block;
     throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}

@@ -6,7 +6,9 @@
 
 namespace sim {
 
-std::string BuiltPluginPath() { return ProgramFolder() + "voxa.asi"; }
+std::string BuiltPluginPath() {
+    return ProgramFolder() + "voxa.asi";
+}
 
 std::string InstallPluginInto(const std::string& folder) {
     const std::string path = folder + "voxa.asi";
@@ -18,7 +20,8 @@ std::string InstallPluginInto(const std::string& folder) {
 namespace {
 
 Address PreferredBase(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw std::runtime_error("cannot read " + path);
     std::vector<char> header(4096);
@@ -38,14 +41,15 @@ LoadedPlugin LoadPlugin(const std::string& path, bool awayFromPreferredBase) {
     LoadedPlugin plugin;
     plugin.preferredBase = PreferredBase(path);
     if (awayFromPreferredBase) {
-        reservedAtPreferredBase = VirtualAlloc(reinterpret_cast<void*>(plugin.preferredBase), 0x10000, MEM_RESERVE,
-                                               PAGE_NOACCESS);
+        reservedAtPreferredBase =
+            VirtualAlloc(reinterpret_cast<void*>(plugin.preferredBase), 0x10000, MEM_RESERVE, PAGE_NOACCESS);
         if (reservedAtPreferredBase == nullptr)
             throw std::runtime_error("cannot reserve the plug-in's preferred base");
     }
     plugin.module = LoadLibraryA(path.c_str());
     if (plugin.module == nullptr)
-        throw std::runtime_error("LoadLibrary failed for " + path + ", error " + std::to_string(GetLastError()));
+        throw std::runtime_error("LoadLibrary failed for " + path + ", error " +
+                                 std::to_string(GetLastError()));
     plugin.base = reinterpret_cast<Address>(plugin.module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(plugin.base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(plugin.base + dos->e_lfanew);

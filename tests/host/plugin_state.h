@@ -35,7 +35,9 @@ inline bool InstallPluginPatches() {
 }
 
 // Catalogue position p. Take it after the last append: an append may move every record.
-inline voxa::LanguageRecord& Language(std::size_t position) { return voxa::LanguageCatalogue[position]; }
+inline voxa::LanguageRecord& Language(std::size_t position) {
+    return voxa::LanguageCatalogue[position];
+}
 
 // A record as discovery would make it, for tests that need no lang.ini on disk. The reference
 // is good until the next append.

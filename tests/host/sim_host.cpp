@@ -12,7 +12,8 @@ Address scratchNext = kScratchStart;
 
 void ResetHostImage() {
     DWORD old = 0;
-    if (!VirtualProtect(reinterpret_cast<void*>(kImageStart), kImageEnd - kImageStart, PAGE_EXECUTE_READWRITE, &old))
+    if (!VirtualProtect(reinterpret_cast<void*>(kImageStart), kImageEnd - kImageStart, PAGE_EXECUTE_READWRITE,
+                        &old))
         throw std::runtime_error("the host image range is not this program's memory");
     std::memset(reinterpret_cast<void*>(kImageStart), 0, kImageEnd - kImageStart);
     scratchNext = kScratchStart;

@@ -29,7 +29,9 @@ template <typename Fn> void PlaceFake(Address routine, Fn* fake) {
 
 void WriteBytes(Address at, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(Address at, std::size_t count);
-template <typename T> T& Data(Address at) { return *reinterpret_cast<T*>(at); }
+template <typename T> T& Data(Address at) {
+    return *reinterpret_cast<T*>(at);
+}
 
 // Bump allocation of scratch host memory (zeroed), for callers and test data.
 Address ScratchAlloc(std::size_t bytes);

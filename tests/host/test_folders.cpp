@@ -29,7 +29,9 @@ TempFolder::TempFolder() {
     MakeFolders(path_.substr(0, path_.size() - 1));
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 std::string TempFolder::MakeFolder(const std::string& relative) const {
     const std::string full = path_ + relative;

@@ -50,8 +50,8 @@ TEST_F(HostileTest, ThousandsOfRandomLangIniFilesGiveRecordsAndNoCrash) {
         std::string contents = RandomBytes(random, random() % 600);
         // Often a section header and keys among the noise, so that values get read too.
         if (round % 3 != 0)
-            contents = "[LANG]\r\nNameKey=" + RandomBytes(random, random() % 300) + "\r\nTextureFile=" +
-                       RandomBytes(random, random() % 300) + "\r\n" + contents;
+            contents = "[LANG]\r\nNameKey=" + RandomBytes(random, random() % 300) +
+                       "\r\nTextureFile=" + RandomBytes(random, random() % 300) + "\r\n" + contents;
         temp.WriteFile("VOXA\\R\\lang.ini", contents);
         const voxa::LanguageRecord record = voxa::ReadLangIni(ini.c_str());
         ASSERT_LE(record.NameKey.size(), 259u) << round;
@@ -64,7 +64,8 @@ TEST_F(HostileTest, RandomFilesAmongGoodLanguagesHideNone) {
     for (int i = 0; i < 30; ++i)
         temp.WriteFile("VOXA\\Good" + std::to_string(i) + "\\lang.ini", "[LANG]\r\nNameKey=GOOD\r\n");
     for (int i = 0; i < 30; ++i)
-        temp.WriteFile("VOXA\\Bad" + std::to_string(i) + "\\lang.ini", RandomBytes(random, 1 + random() % 2000));
+        temp.WriteFile("VOXA\\Bad" + std::to_string(i) + "\\lang.ini",
+                       RandomBytes(random, 1 + random() % 2000));
     Discover(voxa);
     int good = 0;
     for (const auto& record : voxa::LanguageCatalogue)
@@ -94,8 +95,8 @@ TEST_F(HostileTest, FolderNamesAtEveryPathLengthBoundary) {
         const std::wstring folder(voxa.begin(), voxa.end());
         const std::wstring wideName(name.begin(), name.end());
         CreateDirectoryW((L"\\\\?\\" + folder + wideName).c_str(), nullptr);
-        HANDLE file = CreateFileW((L"\\\\?\\" + folder + wideName + L"\\lang.ini").c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileW((L"\\\\?\\" + folder + wideName + L"\\lang.ini").c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         const std::string contents = "[LANG]\r\nNameKey=L" + std::to_string(total) + "\r\n";
         DWORD written;
@@ -116,7 +117,7 @@ TEST_F(HostileTest, FolderNamesAtEveryPathLengthBoundary) {
 TEST_F(HostileTest, NamesWithSpacesDotsAndHighBytes) {
     // Windows drops a folder name's trailing dots, so that one is found under its shorter name.
     const std::pair<std::string, std::string> names[] = {
-        {"Two Words", "Two Words"},   {"dots.in.name", "dots.in.name"},   {"trailing dot.", "trailing dot"},
+        {"Two Words", "Two Words"},   {"dots.in.name", "dots.in.name"}, {"trailing dot.", "trailing dot"},
         {"Espa\xF1ol", "Espa\xF1ol"}, {"\xC4\xD6\xDC", "\xC4\xD6\xDC"}, {" leading space", " leading space"}};
     for (std::size_t i = 0; i < std::size(names); ++i)
         temp.WriteFile("VOXA\\" + names[i].first + "\\lang.ini",
@@ -202,7 +203,8 @@ TEST_F(HostileTest, NoConversionOrFormatWritesPastItsBuffer) {
     }
     voxa::DrawFormattedText(0, 0, 0, 0, L"%0600d%0600d", 1, 2);
     EXPECT_TRUE(canaries.Intact());
-    EXPECT_EQ(std::wcslen(host::Pointer<wchar_t>(HostPrintBuffer)), static_cast<std::size_t>(voxa::kPrintBufferUnits - 1));
+    EXPECT_EQ(std::wcslen(host::Pointer<wchar_t>(HostPrintBuffer)),
+              static_cast<std::size_t>(voxa::kPrintBufferUnits - 1));
 }
 
 } // namespace

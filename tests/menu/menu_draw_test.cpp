@@ -66,7 +66,9 @@ class MenuDrawTest : public ::testing::Test {
 // The arrows' places, from the layout rules: the factors are the single-precision numbers
 // nearest 0.723, 0.002 and 0.384, and one single-precision step below 0.01125.
 const double kNudge = std::ldexp(0xB851EB, -30);
-float UpArrowY() { return static_cast<float>(double{kY} - double{0.723f} * kArrowHeight - kNudge); }
+float UpArrowY() {
+    return static_cast<float>(double{kY} - double{0.723f} * kArrowHeight - kNudge);
+}
 float DownArrowY() {
     const float gap = static_cast<float>(double{kGap} + kRowFontHeight - double{0.002f});
     return static_cast<float>(9.0 * kSpacing + kY + gap - double{0.384f} * kArrowHeight + kNudge);
@@ -175,13 +177,15 @@ TEST_F(MenuDrawTest, AHotArrowIsWhiteOrGreyByTheHighlightFlag) {
     Pointer(kX + 1, DownArrowY() + 1);
     sim::Data<std::int32_t>(HostHighlightFlag) = 0;
     Draw();
-    EXPECT_NE(std::find(sim::Host().log.begin(), sim::Host().log.end(), "HostSetTextColour(200, 200, 200, 255)"),
-              sim::Host().log.end());
+    EXPECT_NE(
+        std::find(sim::Host().log.begin(), sim::Host().log.end(), "HostSetTextColour(200, 200, 200, 255)"),
+        sim::Host().log.end());
     Pointer(-100, -100); // the flag still set from before keeps the highlight
     sim::Data<std::int32_t>(HostHighlightFlag) = 1;
     Draw();
-    EXPECT_NE(std::find(sim::Host().log.begin(), sim::Host().log.end(), "HostSetTextColour(255, 255, 255, 255)"),
-              sim::Host().log.end());
+    EXPECT_NE(
+        std::find(sim::Host().log.begin(), sim::Host().log.end(), "HostSetTextColour(255, 255, 255, 255)"),
+        sim::Host().log.end());
 }
 
 TEST_F(MenuDrawTest, NoRowIsSelectedWhenTheSelectionIsOnAnotherPage) {
@@ -211,10 +215,13 @@ TEST_F(MenuDrawTest, EachRowInItsOwnFontsAndTheCurrentLanguageAfterwards) {
     std::vector<std::uint32_t> heads;
     for (const sim::DrawnText& item : sim::Host().drawnItems)
         heads.push_back(item.fontHeadWord);
-    EXPECT_EQ(heads, (std::vector<std::uint32_t>{hostHead, hostHead, hostHead, hostHead, hostHead,
-                                                 sim::Language(0).fontData->block.headWord0, hostHead,
-                                                 sim::Language(2).fontData->block.headWord0, hostHead, hostHead}));
-    EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &sim::Language(2).fontData->block, sizeof(voxa::FontDataBlock)), 0);
+    EXPECT_EQ(heads,
+              (std::vector<std::uint32_t>{hostHead, hostHead, hostHead, hostHead, hostHead,
+                                          sim::Language(0).fontData->block.headWord0, hostHead,
+                                          sim::Language(2).fontData->block.headWord0, hostHead, hostHead}));
+    EXPECT_EQ(
+        std::memcmp(&voxa::HostFontData(), &sim::Language(2).fontData->block, sizeof(voxa::FontDataBlock)),
+        0);
     EXPECT_EQ(sim::Data<sim::FakeTexture*>(FontTextureSlot0)->dictionaryTag, 10);
 
     voxa::CurrentPage = 1;

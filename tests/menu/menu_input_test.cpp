@@ -9,7 +9,9 @@ namespace {
 using namespace host::addr;
 using sim::Address;
 
-std::int32_t& SelectedRow() { return sim::Data<std::int32_t>(HostSelectedRow); }
+std::int32_t& SelectedRow() {
+    return sim::Data<std::int32_t>(HostSelectedRow);
+}
 
 class MenuInputTest : public ::testing::Test {
   protected:
@@ -44,7 +46,9 @@ class MenuInputTest : public ::testing::Test {
                 effects.push_back(line);
         return effects;
     }
-    void ArrowsEnabled(bool enabled) { sim::Data<std::int32_t>(HostCursor + CursorArrowsEnabledOffset) = enabled; }
+    void ArrowsEnabled(bool enabled) {
+        sim::Data<std::int32_t>(HostCursor + CursorArrowsEnabledOffset) = enabled;
+    }
 };
 
 TEST_F(MenuInputTest, PageCountFromTheNumberOfRows) {
@@ -133,8 +137,8 @@ TEST_F(MenuInputTest, ThePointerSelectsARowOfThePageShown) {
 TEST_F(MenuInputTest, AcceptingARowSetsItsLanguageWithASound) {
     Languages(5);
     Run(begin);
-    const std::pair<int, const char*> rows[] = {{1, "HostSetLanguage(2, 1)"}, {3, "HostSetLanguage(1, 1)"},
-                                                {7, "HostSetLanguage(7, 1)"}};
+    const std::pair<int, const char*> rows[] = {
+        {1, "HostSetLanguage(2, 1)"}, {3, "HostSetLanguage(1, 1)"}, {7, "HostSetLanguage(7, 1)"}};
     for (const auto& [row, call] : rows) {
         SelectedRow() = row;
         Input({.accept = true});
@@ -156,8 +160,8 @@ TEST_F(MenuInputTest, TheHostsQueriesInOrderAndTheMenuSound) {
     Input({.overItem = true, .aux = true});
     EXPECT_EQ(sim::Host().log,
               (std::vector<std::string>{"HostMenuUpPressed", "HostMenuDownPressed", "HostMenuCursorOverItem",
-                                        "HostMenuItemUnderCursor", "HostMenuAuxInput", "HostPlayFrontendSound(10)",
-                                        "HostMenuAcceptPressed"}));
+                                        "HostMenuItemUnderCursor", "HostMenuAuxInput",
+                                        "HostPlayFrontendSound(10)", "HostMenuAcceptPressed"}));
     sim::Data<std::int32_t>(HostCursor + CursorAuxSoundOffset) = 1;
     Input({});
     EXPECT_EQ(Effects(), std::vector<std::string>{"HostPlayFrontendSound(10)"});

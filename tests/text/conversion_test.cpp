@@ -12,7 +12,9 @@ namespace {
 using namespace host::addr;
 using sim::Address;
 
-Address Ptr(const void* p) { return reinterpret_cast<Address>(p); }
+Address Ptr(const void* p) {
+    return reinterpret_cast<Address>(p);
+}
 
 class ConversionTest : public ::testing::Test {
   protected:
@@ -57,7 +59,8 @@ TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
     sim::SetLanguageIndex(7); // beyond the catalogue: a built-in language
     EXPECT_EQ(Narrowed(text), "a#####z");
     sim::SetLanguageIndex(5); // a unit from 0x100 up first, then one to keep
-    EXPECT_EQ(Narrowed({0x410, 0xE9, L'b'}), "#\xE9" "b");
+    EXPECT_EQ(Narrowed({0x410, 0xE9, L'b'}), "#\xE9"
+                                             "b");
     EXPECT_EQ(Narrowed({0xE9}), "\xE9");
 }
 
@@ -83,7 +86,7 @@ TEST_F(ConversionTest, NarrowToWideSharedTakesExactlyLengthBytesUpTo256) {
     EXPECT_EQ(wide[0], 0);
 
     const char raw[] = {'x', '\0', static_cast<char>(0x80), static_cast<char>(0xFF)};
-    CallHost(host::site::NarrowToWideSharedEntry, {Ptr(sim::ScratchText("")) , 0});
+    CallHost(host::site::NarrowToWideSharedEntry, {Ptr(sim::ScratchText("")), 0});
     const Address copy = sim::ScratchAlloc(4);
     std::memcpy(reinterpret_cast<void*>(copy), raw, 4);
     CallHost(host::site::NarrowToWideSharedEntry, {copy, 4});
@@ -120,7 +123,8 @@ TEST_F(ConversionTest, ConversionsAllocateNothingAndOpenNoFile) {
 
 TEST_F(ConversionTest, SceneLabelNumbersFromOne) {
     sim::Host().tables[host::MainTextTable()]["SCENE"] = L"Szene";
-    const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(host::site::FormatSceneLabelEntry, {{}, {0}, true}));
+    const sim::HostCodeRun run =
+        sim::RunHostCode(sim::EmitCaller(host::site::FormatSceneLabelEntry, {{}, {0}, true}));
     EXPECT_TRUE(run.stackBalanced) << "the label routine removes its own argument";
     EXPECT_TRUE(run.registersKept);
     EXPECT_EQ(run.eax, Ptr(voxa::SceneLabelBuffer));
@@ -138,10 +142,12 @@ TEST_F(ConversionTest, SceneLabelIsCutToItsBuffer) {
 TEST_F(ConversionTest, DrawFormattedTextFormatsWideTextAndHandsTheFloatsOn) {
     const wchar_t* format = sim::ScratchWideText(L"%s has %d points");
     const wchar_t* name = sim::ScratchWideText(L"Kasia");
-    const sim::HostCodeRun run = sim::RunHostCode(sim::EmitCaller(
-        Ptr(reinterpret_cast<const void*>(&voxa::DrawFormattedText)),
-        {{}, {sim::FloatBits(1.5f), sim::FloatBits(-2.25f), sim::FloatBits(3.0f), sim::FloatBits(0.125f),
-              Ptr(format), Ptr(name), 42}, false}));
+    const sim::HostCodeRun run =
+        sim::RunHostCode(sim::EmitCaller(Ptr(reinterpret_cast<const void*>(&voxa::DrawFormattedText)),
+                                         {{},
+                                          {sim::FloatBits(1.5f), sim::FloatBits(-2.25f), sim::FloatBits(3.0f),
+                                           sim::FloatBits(0.125f), Ptr(format), Ptr(name), 42},
+                                          false}));
     EXPECT_TRUE(run.stackBalanced);
     EXPECT_TRUE(run.registersKept);
     EXPECT_EQ(run.eax, 0x77u) << "HostDrawString's result";

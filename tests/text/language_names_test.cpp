@@ -16,12 +16,14 @@ class LanguageNamesTest : public ::testing::Test {
         sim::ResetPlugin(root, "LEVELS/");
         temp.WriteFile("game\\PC_Text\\PC_ENGLISH.GXT", "ENG=English\nFRA=wrong\n");
         temp.WriteFile("game\\PC_Text\\PC_GERMAN.GXT", "GER=Deutsch\nFRA=wrong\n");
-        temp.WriteFile("game\\PC_Text\\PC_FRENCH.GXT", "FRA=Fran\xE7" "ais\nGER=wrong\n");
+        temp.WriteFile("game\\PC_Text\\PC_FRENCH.GXT", "FRA=Fran\xE7"
+                                                       "ais\nGER=wrong\n");
         temp.WriteFile("game\\PC_Text\\PC_ITALIAN.GXT", "ITA=Italiano\n");
         temp.WriteFile("game\\PC_Text\\PC_SPANISH.GXT", "ESP=Espa\xF1ol\n");
     }
 
-    voxa::LanguageRecord& AddExtra(const std::string& nameKey, const std::string& gameName, const std::string& text) {
+    voxa::LanguageRecord& AddExtra(const std::string& nameKey, const std::string& gameName,
+                                   const std::string& text) {
         voxa::LanguageRecord& record = sim::AddLanguage(nameKey);
         record.TextDirectory = language;
         record.GameGXTName = gameName;
@@ -33,7 +35,10 @@ class LanguageNamesTest : public ::testing::Test {
 
 TEST_F(LanguageNamesTest, BuiltInNamesInMenuOrderFromEachLanguagesOwnFile) {
     voxa::BuildLanguageNames();
-    const std::wstring expected[] = {L"English", L"Fran\xE7" L"ais", L"Italiano", L"Deutsch", L"Espa\xF1ol"};
+    const std::wstring expected[] = {L"English",
+                                     L"Fran\xE7"
+                                     L"ais",
+                                     L"Italiano", L"Deutsch", L"Espa\xF1ol"};
     for (int row = 0; row < 5; ++row)
         EXPECT_EQ(std::wstring(voxa::BuiltInLanguageNames[row]), expected[row]) << row;
     EXPECT_EQ(sim::Host().textLoads[1], root + "/PC_Text/PC_FRENCH.GXT");
@@ -48,14 +53,16 @@ TEST_F(LanguageNamesTest, ExtraLanguagesFirstFromTheirGameTextOrElseTheirKey) {
     AddExtra("MISSING", "missing.gxt", "");
     voxa::BuildLanguageNames();
     EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[0].displayName), L"Polski");
-    EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[1].displayName), L"\xC4\xD6KEY") << "bytes widened by value";
+    EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[1].displayName), L"\xC4\xD6KEY")
+        << "bytes widened by value";
     EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[2].displayName), L"MISSING");
     ASSERT_EQ(sim::Host().textLoads.size(), 8u);
     EXPECT_EQ(sim::Host().textLoads[0], language + "polski.gxt");
     EXPECT_EQ(sim::Host().textLoads[3], root + "/PC_Text/PC_ENGLISH.GXT");
     // Each temporary table readied as the host readies an empty one.
     for (const auto& bytes : sim::Host().tableBytesAtLoad) {
-        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 16), std::vector<std::uint8_t>(16, 0));
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 16),
+                  std::vector<std::uint8_t>(16, 0));
         EXPECT_EQ(bytes[16], 0x65);
     }
     EXPECT_EQ(sim::Host().liveStrings, 0);

@@ -11,7 +11,9 @@ namespace {
 using namespace host::addr;
 using sim::Address;
 
-Address Ptr(const void* p) { return reinterpret_cast<Address>(p); }
+Address Ptr(const void* p) {
+    return reinterpret_cast<Address>(p);
+}
 
 constexpr Address kGameTable = 0x7E8000; // a host text table of the host's own
 constexpr Address kLevelTable = 0x7E8100;
@@ -36,7 +38,8 @@ class TextPathsTest : public ::testing::Test {
         ASSERT_TRUE(sim::InstallPluginPatches());
     }
 
-    voxa::LanguageRecord& AddPolski(const std::string& textDirectory, const std::string& gameName = "polski.gxt",
+    voxa::LanguageRecord& AddPolski(const std::string& textDirectory,
+                                    const std::string& gameName = "polski.gxt",
                                     const std::string& postfix = "_PL") {
         voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
         record.TextDirectory = textDirectory;
@@ -53,7 +56,8 @@ class TextPathsTest : public ::testing::Test {
         EXPECT_TRUE(run.registersKept);
         EXPECT_EQ(sim::Host().liveStrings, 0) << "every host string destroyed";
         EXPECT_EQ(sim::Host().textLoads.size(), 1u);
-        return {static_cast<std::uint8_t>(run.eax), sim::Host().textLoads.empty() ? "" : sim::Host().textLoads[0]};
+        return {static_cast<std::uint8_t>(run.eax),
+                sim::Host().textLoads.empty() ? "" : sim::Host().textLoads[0]};
     }
 };
 
@@ -62,7 +66,8 @@ TEST_F(TextPathsTest, AnExtraLanguageLoadsItsOwnFilesFromTheResolvedFolder) {
     sim::SetLanguageIndex(5);
     EXPECT_EQ(Load(gameEntry).second, language + "ROOT/PC_Text/polski.gxt");
     EXPECT_EQ(Load(levelEntry).second, language + "LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT");
-    EXPECT_TRUE(sim::Host().tables.count(reinterpret_cast<void*>(kGameTable))) << "loaded into the host's table";
+    EXPECT_TRUE(sim::Host().tables.count(reinterpret_cast<void*>(kGameTable)))
+        << "loaded into the host's table";
 }
 
 TEST_F(TextPathsTest, TheResultOfTheLoadComesBackInAL) {
@@ -116,7 +121,8 @@ TEST_F(TextPathsTest, BuiltInLanguagesPassTheHostsCallThroughButStillApplyTheirF
     for (int index : {0, 4, -1, 6, 1000}) {
         sim::SetLanguageIndex(index);
         EXPECT_EQ(Load(gameEntry).second, hostGamePath) << index;
-        EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostBlock, sizeof hostBlock), 0) << "fonts applied first";
+        EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostBlock, sizeof hostBlock), 0)
+            << "fonts applied first";
         EXPECT_EQ(Load(levelEntry).second, hostLevelPath) << index;
         std::memset(&voxa::HostFontData(), 0x11, sizeof hostBlock);
     }

@@ -21,7 +21,8 @@ class CheckerTest : public ::testing::Test {
     // A language that loads: its text file, fonts and textures are all there.
     void GoodLanguage(const std::string& folder, const std::string& extra = "") {
         Language(folder, "NameKey=GOOD\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=good.gxt\r\n"
-                         "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n" + extra);
+                         "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n" +
+                             extra);
         temp.WriteFile("VOXA\\" + folder + "\\DATA\\PC_Text\\good.gxt", "x");
         temp.WriteFile("VOXA\\" + folder + "\\fonts.dat", "x");
         temp.WriteFile("VOXA\\" + folder + "\\fonts.txd", "x");
@@ -41,7 +42,8 @@ TEST_F(CheckerTest, AGoodLanguageHasNoWarningAndItsPathsResolved) {
     EXPECT_EQ(report.languages[0].index, 5);
     EXPECT_TRUE(report.languages[0].warnings.empty()) << Output();
     const std::string output = Output();
-    EXPECT_NE(output.find("game text: " + voxa + "Polski\\DATA/PC_Text/good.gxt\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("game text: " + voxa + "Polski\\DATA/PC_Text/good.gxt\n"), std::string::npos)
+        << output;
     EXPECT_NE(output.find("DataFile: " + voxa + "Polski\\fonts.dat\n"), std::string::npos);
     EXPECT_NE(output.find("UseWholeAsciiTable: yes"), std::string::npos);
     EXPECT_NE(output.find("1 language(s), 0 warning(s)\n"), std::string::npos);
@@ -65,7 +67,9 @@ TEST_F(CheckerTest, ATextDirectoryWithoutASeparator) {
 }
 
 TEST_F(CheckerTest, MissingFiles) {
-    Language("A", "NameKey=A\r\nTextDirectory=t\\\r\nGameGXTName=a.gxt\r\nDataFile=d.dat\r\nTextureFile=t.txd\r\n");
+    Language(
+        "A",
+        "NameKey=A\r\nTextDirectory=t\\\r\nGameGXTName=a.gxt\r\nDataFile=d.dat\r\nTextureFile=t.txd\r\n");
     ExpectWarning("DataFile names a file that does not exist: " + voxa + "A\\d.dat");
     ExpectWarning("TextureFile names a file that does not exist: " + voxa + "A\\t.txd");
     ExpectWarning("the game text file does not exist: " + voxa + "A\\t\\a.gxt");
@@ -89,8 +93,8 @@ TEST_F(CheckerTest, AFolderTooLongToBeFound) {
     const std::string name(260 - voxa.size() - 9 + 1, 'x');
     const std::wstring path(std::wstring(voxa.begin(), voxa.end()) + std::wstring(name.begin(), name.end()));
     CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
-    HANDLE file = CreateFileW((L"\\\\?\\" + path + L"\\lang.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              0, nullptr);
+    HANDLE file = CreateFileW((L"\\\\?\\" + path + L"\\lang.ini").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
     ExpectWarning("folder \"" + name + "\": the path of its lang.ini is longer than 259 characters");

@@ -16,10 +16,12 @@ namespace voxa_check {
 namespace {
 
 constexpr char kSection[] = "LANG";
-constexpr const char* kTextKeys[] = {"NameKey", "TextureFile", "DataFile", "TextDirectory", "GameGXTName",
-                                     "LevelGXTPostfix"};
+constexpr const char* kTextKeys[] = {"NameKey",       "TextureFile", "DataFile",
+                                     "TextDirectory", "GameGXTName", "LevelGXTPostfix"};
 
-bool Exists(const std::string& path) { return PathFileExistsA(path.c_str()) != FALSE; }
+bool Exists(const std::string& path) {
+    return PathFileExistsA(path.c_str()) != FALSE;
+}
 
 // The raw value of a key: absent, present and empty, or a text of any length.
 struct RawValue {
@@ -31,7 +33,8 @@ RawValue ReadRaw(const std::string& ini, const char* key) {
     // A default that no file holds tells an absent key from an empty one.
     static const char kAbsent[] = "\x01voxa-absent\x01";
     std::vector<char> buffer(65536);
-    GetPrivateProfileStringA(kSection, key, kAbsent, buffer.data(), static_cast<DWORD>(buffer.size()), ini.c_str());
+    GetPrivateProfileStringA(kSection, key, kAbsent, buffer.data(), static_cast<DWORD>(buffer.size()),
+                             ini.c_str());
     RawValue value;
     value.present = std::string(buffer.data()) != kAbsent;
     if (value.present)
@@ -39,7 +42,9 @@ RawValue ReadRaw(const std::string& ini, const char* key) {
     return value;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 void CheckFile(LanguageReport& report, const char* key, const std::string& path) {
     if (path.empty())
@@ -57,14 +62,16 @@ void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, c
         const RawValue raw = ReadRaw(ini, key);
         if (raw.present && raw.text.empty())
             report.warnings.push_back(std::string(key) + " is present but empty: " +
-                                      (std::string(key) == "NameKey" ? "the name key is empty, not UNKNOWNLANG"
-                                                                     : "it counts as not given"));
+                                      (std::string(key) == "NameKey"
+                                           ? "the name key is empty, not UNKNOWNLANG"
+                                           : "it counts as not given"));
         if (raw.text.size() > voxa::kPathBufferLength - 1)
             report.warnings.push_back(std::string(key) + " is " + std::to_string(raw.text.size()) +
                                       " characters long and is cut to its first 259");
     }
     if (!ReadRaw(ini, "NameKey").present)
-        report.warnings.push_back("NameKey is missing: the menu shows UNKNOWNLANG unless the text defines it");
+        report.warnings.push_back(
+            "NameKey is missing: the menu shows UNKNOWNLANG unless the text defines it");
     if (record.NameKey.size() > 63)
         report.warnings.push_back("NameKey is longer than 63 characters: a name shown from it is cut to 63");
 
@@ -79,10 +86,13 @@ void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, c
     } else {
         report.lines.push_back("TextDirectory: " + directory);
         const char last = directory.back();
-        const bool endsInPlaceholder = directory.size() >= 10 && directory.compare(directory.size() - 10, 10, "%GAMEPATH%") == 0;
+        const bool endsInPlaceholder =
+            directory.size() >= 10 && directory.compare(directory.size() - 10, 10, "%GAMEPATH%") == 0;
         if (last != '\\' && last != '/' && !endsInPlaceholder)
-            report.warnings.push_back("TextDirectory does not end in a separator: file names are joined to it "
-                                      "directly (" + directory + record.GameGXTName + ")");
+            report.warnings.push_back(
+                "TextDirectory does not end in a separator: file names are joined to it "
+                "directly (" +
+                directory + record.GameGXTName + ")");
     }
     if (record.GameGXTName.empty()) {
         report.warnings.push_back("GameGXTName is not given: the game text stays the game's own");
@@ -103,8 +113,9 @@ void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, c
                                    "  (not looked for: give --text-root to resolve %GAMEPATH%)");
         }
     }
-    report.lines.push_back("level text: " + directory + "PC_<level>" + record.LevelGXTPostfix + ".GXT" +
-                           (placeholder ? "  (%GAMEPATH% here: the level root, the level name, /PC_Text/)" : ""));
+    report.lines.push_back(
+        "level text: " + directory + "PC_<level>" + record.LevelGXTPostfix + ".GXT" +
+        (placeholder ? "  (%GAMEPATH% here: the level root, the level name, /PC_Text/)" : ""));
     report.lines.push_back(std::string("UseWholeAsciiTable: ") + (record.UseWholeAsciiTable ? "yes" : "no"));
     report.lines.push_back("WindowsLangID: " + std::to_string(record.WindowsLangID));
 }
@@ -128,8 +139,9 @@ std::vector<Folder> ListFolders(const std::string& voxaFolder) {
         const bool tooLong = ini.size() > voxa::kPathBufferLength - 1;
         // A path past the usual limit is looked at through the long form, which takes full paths.
         const std::wstring wide(ini.begin(), ini.end());
-        const bool hasIni = tooLong ? GetFileAttributesW((L"\\\\?\\" + wide).c_str()) != INVALID_FILE_ATTRIBUTES
-                                    : PathFileExistsA(ini.c_str()) != FALSE;
+        const bool hasIni = tooLong
+                                ? GetFileAttributesW((L"\\\\?\\" + wide).c_str()) != INVALID_FILE_ATTRIBUTES
+                                : PathFileExistsA(ini.c_str()) != FALSE;
         folders.push_back({entry.cFileName, hasIni, tooLong});
     } while (FindNextFileA(search, &entry));
     FindClose(search);
@@ -148,16 +160,19 @@ bool Report::ok() const {
 Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
     Report report;
     voxa::LanguageCatalogue.Clear();
-    voxa::ForEachSubfolder(voxaFolder.c_str(), voxa::AddLanguageFromFolder, const_cast<char*>(voxaFolder.c_str()));
+    voxa::ForEachSubfolder(voxaFolder.c_str(), voxa::AddLanguageFromFolder,
+                           const_cast<char*>(voxaFolder.c_str()));
 
     std::size_t position = 0;
     for (const Folder& folder : ListFolders(voxaFolder)) {
         if (!folder.hasIni) {
-            report.warnings.push_back("folder " + Quoted(folder.name) + " has no lang.ini: it is not a language");
+            report.warnings.push_back("folder " + Quoted(folder.name) +
+                                      " has no lang.ini: it is not a language");
             continue;
         }
         if (folder.tooLong) {
-            report.warnings.push_back("folder " + Quoted(folder.name) + ": the path of its lang.ini is longer than "
+            report.warnings.push_back("folder " + Quoted(folder.name) +
+                                      ": the path of its lang.ini is longer than "
                                       "259 characters, so the language is not found");
             continue;
         }
@@ -166,7 +181,8 @@ Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
         LanguageReport language;
         language.index = 5 + static_cast<int>(position);
         language.folder = folder.name;
-        CheckLanguage(language, voxa::LanguageCatalogue[position], voxaFolder + folder.name + "\\lang.ini", options);
+        CheckLanguage(language, voxa::LanguageCatalogue[position], voxaFolder + folder.name + "\\lang.ini",
+                      options);
         report.languages.push_back(language);
         ++position;
     }
@@ -181,16 +197,17 @@ Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
         if (id == -1)
             continue;
         if (anyBefore)
-            language.warnings.push_back("WindowsLangID " + std::to_string(id) + " never chooses this language: " +
-                                        Quoted(anyFolder) + " comes first with WindowsLangID 0 (any language)");
+            language.warnings.push_back("WindowsLangID " + std::to_string(id) +
+                                        " never chooses this language: " + Quoted(anyFolder) +
+                                        " comes first with WindowsLangID 0 (any language)");
         if (id == 0 && !anyBefore) {
             anyBefore = true;
             anyFolder = language.folder;
         }
         const auto [it, first] = firstWithId.emplace(id, language.folder);
         if (!first)
-            language.warnings.push_back("WindowsLangID " + std::to_string(id) + " is also " + Quoted(it->second) +
-                                        "'s, which comes first and is chosen instead");
+            language.warnings.push_back("WindowsLangID " + std::to_string(id) + " is also " +
+                                        Quoted(it->second) + "'s, which comes first and is chosen instead");
     }
     voxa::LanguageCatalogue.Clear();
     return report;
