@@ -1,10 +1,10 @@
 // The plug-in at work: the simulated game loads the real voxa.asi from a game folder with the
 // example languages and shows, in plain words, what a player and a translator would see.
 
-#include "host/fake_host.h"
-#include "host/host_sites.h"
-#include "host/plugin_loader.h"
-#include "host/test_folders.h"
+#include "simhost/fake_host.h"
+#include "simhost/host_sites.h"
+#include "simhost/plugin_loader.h"
+#include "simhost/test_folders.h"
 
 #include <windows.h>
 

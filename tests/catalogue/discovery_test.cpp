@@ -1,6 +1,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
-#include "host/test_folders.h"
+#include "simhost/test_folders.h"
 
 #include <windows.h>
 

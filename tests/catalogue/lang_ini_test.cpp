@@ -1,5 +1,5 @@
 #include "catalogue/language_record.h"
-#include "host/test_folders.h"
+#include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "catalogue/language_index.h"
-#include "host/plugin_state.h"
+#include "simhost/plugin_state.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "core/entry.h"
 #include "core/patch_table.h"
-#include "host/plugin_state.h"
+#include "simhost/plugin_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "core/patch_table.h"
 #include "core/patch_writer.h"
-#include "host/fake_host.h"
-#include "host/host_code.h"
+#include "simhost/fake_host.h"
+#include "simhost/host_code.h"
 
 #include <windows.h>
 

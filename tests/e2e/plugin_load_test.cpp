@@ -1,10 +1,10 @@
 // The real voxa.asi loaded with LoadLibrary into the simulated host, from a game folder with
 // a VOXA folder of several languages, and driven through the patched sites only.
 
-#include "host/fake_host.h"
-#include "host/host_sites.h"
-#include "host/plugin_loader.h"
-#include "host/test_folders.h"
+#include "simhost/fake_host.h"
+#include "simhost/host_sites.h"
+#include "simhost/plugin_loader.h"
+#include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
 

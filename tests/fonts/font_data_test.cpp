@@ -1,7 +1,7 @@
 #include "fonts/font_data.h"
-#include "host/host_code.h"
-#include "host/plugin_state.h"
-#include "host/test_folders.h"
+#include "simhost/host_code.h"
+#include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
 

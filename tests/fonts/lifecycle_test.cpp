@@ -1,8 +1,8 @@
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
-#include "host/host_code.h"
-#include "host/plugin_state.h"
-#include "host/test_folders.h"
+#include "simhost/host_code.h"
+#include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
 

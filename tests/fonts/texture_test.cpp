@@ -1,10 +1,10 @@
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
 #include "fonts/texture_dictionaries.h"
-#include "host/host_code.h"
-#include "host/io_counter.h"
-#include "host/plugin_state.h"
-#include "host/test_folders.h"
+#include "simhost/host_code.h"
+#include "simhost/io_counter.h"
+#include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
-#include "host/plugin_state.h"
-#include "host/test_folders.h"
+#include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 #include "text/conversion.h"
 #include "text/formatted_text.h"
 #include "text/language_names.h"

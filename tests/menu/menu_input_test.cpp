@@ -1,5 +1,5 @@
-#include "host/host_code.h"
-#include "host/plugin_state.h"
+#include "simhost/host_code.h"
+#include "simhost/plugin_state.h"
 #include "menu/menu_state.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "core/host.h"
-#include "host/host_code.h"
-#include "host/io_counter.h"
-#include "host/plugin_state.h"
+#include "simhost/host_code.h"
+#include "simhost/io_counter.h"
+#include "simhost/plugin_state.h"
 #include "text/conversion.h"
 #include "text/formatted_text.h"
 

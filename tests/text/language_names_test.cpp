@@ -1,5 +1,5 @@
-#include "host/plugin_state.h"
-#include "host/test_folders.h"
+#include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 #include "text/language_names.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "check.h"
-#include "host/test_folders.h"
+#include "simhost/test_folders.h"
 
 #include <windows.h>
 
