@@ -33,8 +33,8 @@ struct HostSiteData {
     std::uint32_t shutdownArgs[2] = {11, 22};
 };
 
-constexpr Address kGameTextTable = 0x7E7000;
-constexpr Address kLevelTextTable = 0x7E7100;
+constexpr Address kGameTextTable = kHostTablesStart;
+constexpr Address kLevelTextTable = kHostTablesStart + 0x100;
 // What the original host code returned where the host chose its own starting language.
 constexpr std::uint32_t kHostsOwnLanguageChoice = 0x99;
 

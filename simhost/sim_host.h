@@ -15,8 +15,10 @@ using host::Address;
 
 constexpr Address kImageStart = 0x401000;
 constexpr Address kImageEnd = 0x800000;
-// Host addresses above the last one the plug-in knows: free for callers and test data.
-constexpr Address kScratchStart = 0x7E0000;
+// Host addresses above the last one the plug-in knows: room for the host's own text tables,
+// then scratch memory for callers and test data.
+constexpr Address kHostTablesStart = 0x7E0000;
+constexpr Address kScratchStart = 0x7E1000;
 
 // Makes the whole host range writable and executable, and zeroes it.
 void ResetHostImage();

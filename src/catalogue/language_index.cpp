@@ -9,8 +9,8 @@ namespace voxa {
 LanguageRecord* CatalogueEntryForIndex(std::int32_t languageIndex) {
     if (languageIndex >= 0 && languageIndex < kBuiltInLanguageCount)
         return nullptr;
-    // Unsigned, so that every negative index falls outside.
-    const std::uint32_t position = static_cast<std::uint32_t>(languageIndex - kBuiltInLanguageCount);
+    // Unsigned, so that every negative index falls outside (and none overflows on the way).
+    const std::uint32_t position = static_cast<std::uint32_t>(languageIndex) - kBuiltInLanguageCount;
     if (position >= LanguageCatalogue.size())
         return nullptr;
     return &LanguageCatalogue[position];

@@ -1,5 +1,6 @@
 #include "fonts/font_data.h"
 #include "simhost/host_code.h"
+#include "simhost/host_sites.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
 #include "text/text_paths.h"
@@ -15,8 +16,8 @@ Address Ptr(const void* p) {
     return reinterpret_cast<Address>(p);
 }
 
-constexpr Address kGameTable = 0x7E8000; // a host text table of the host's own
-constexpr Address kLevelTable = 0x7E8100;
+constexpr Address kGameTable = sim::kGameTextTable; // text tables of the host's own
+constexpr Address kLevelTable = sim::kLevelTextTable;
 
 class TextPathsTest : public ::testing::Test {
   protected:
