@@ -193,8 +193,12 @@ TEST_F(PluginTest, LoadedAwayFromItsPreferredBaseEveryRowStillLandsOnItsRoutine)
     for (const auto& [routine, addresses] : Targets())
         EXPECT_EQ(*addresses.begin() - plugin.base, offsets[routine]) << routine;
     EXPECT_EQ(sim::Data<Address>(s::DrawFormatOperand) - plugin.base, formatOffset);
-    // And the relocated plug-in works: the default language and a conversion.
+    // And the relocated plug-in works: a conversion, start-up, and the shutdown hook's jump
+    // on into the host's routine.
     EXPECT_EQ(sim::HostNarrows(L"ok"), "ok");
+    sim::RunChecked(sites.startup);
+    EXPECT_EQ(sim::RunChecked(sites.shutdown).eax, 0x5EED5EEDu);
+    EXPECT_EQ(sim::Host().log.back(), "HostShutdown");
 }
 
 TEST_F(PluginTest, AHostOfAnotherBuildIsLeftUntouched) {
