@@ -6,10 +6,10 @@
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
 #include "fonts/texture_dictionaries.h"
+#include "menu/menu_state.h"
 #include "simhost/fake_host.h"
 #include "simhost/plugin_loader.h"
 #include "simhost/test_folders.h"
-#include "menu/menu_state.h"
 #include "text/conversion.h"
 
 #include <windows.h>

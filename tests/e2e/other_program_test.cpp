@@ -19,7 +19,8 @@ std::vector<std::uint8_t> Readable(std::uintptr_t start, std::uintptr_t end) {
         MEMORY_BASIC_INFORMATION region;
         if (VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region) == 0)
             break;
-        const std::uintptr_t regionEnd = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+        const std::uintptr_t regionEnd =
+            reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
         const bool readable = region.State == MEM_COMMIT && !(region.Protect & (PAGE_NOACCESS | PAGE_GUARD));
         if (readable) {
             const auto* from = reinterpret_cast<const std::uint8_t*>(at);

@@ -1,10 +1,10 @@
 #include "fonts/font_data.h"
 #include "fonts/texture_dictionaries.h"
+#include "menu/menu_state.h"
 #include "simhost/host_code.h"
 #include "simhost/io_counter.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
-#include "menu/menu_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "menu/menu_state.h"
 #include "simhost/host_code.h"
 #include "simhost/plugin_state.h"
-#include "menu/menu_state.h"
 
 #include <gtest/gtest.h>
 
