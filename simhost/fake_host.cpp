@@ -23,6 +23,12 @@ template <typename... Args> void Log(const char* format, Args... args) {
     theHost->log.emplace_back(line);
 }
 
+// A call the host would never take: the wrong object, or a block it never gave out.
+void Complain(const char* what) {
+    theHost->complaints.emplace_back(what);
+    Log("%s", what);
+}
+
 std::wstring Widen(const std::string& narrow) {
     std::wstring wide;
     for (unsigned char byte : narrow)
@@ -55,7 +61,7 @@ std::vector<std::string> Lines(const std::string& contents) {
 // ---- memory
 void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
     if (allocator != host::Pointer<void>(HostAllocator))
-        Log("HostMemAlloc on a wrong allocator %p", allocator);
+        Complain("HostMemAlloc on a wrong allocator");
     if (theHost->allocationsBeforeFailure == 0) {
         Log("HostMemAlloc(%u) fails", bytes);
         return nullptr;
@@ -70,13 +76,13 @@ void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
 
 void __thiscall FakeMemFree(void* allocator, void* block) {
     if (allocator != host::Pointer<void>(HostAllocator))
-        Log("HostMemFree on a wrong allocator %p", allocator);
+        Complain("HostMemFree on a wrong allocator");
     ++theHost->freeCount[block];
     Log("HostMemFree");
     if (theHost->liveBlocks.erase(block) == 1)
         std::free(block);
     else
-        Log("HostMemFree of a block not allocated: %p", block);
+        Complain("HostMemFree of a block not allocated");
 }
 
 // ---- font data
@@ -249,7 +255,7 @@ std::uint32_t FontHeadWord() {
 
 bool __thiscall FakeMenuUpPressed(void* cursor) {
     if (cursor != host::Pointer<void>(HostCursor))
-        Log("HostMenuUpPressed on a wrong object");
+        Complain("HostMenuUpPressed on a wrong object");
     Log("HostMenuUpPressed");
     return theHost->menu.up;
 }
@@ -278,7 +284,7 @@ void __cdecl FakePlayFrontendSound(std::int32_t sound) {
 }
 void __thiscall FakeSetLanguage(void* settings, std::int32_t index, std::int32_t flag) {
     if (settings != host::Pointer<void>(HostSettings))
-        Log("HostSetLanguage on a wrong object");
+        Complain("HostSetLanguage on a wrong object");
     Log("HostSetLanguage(%d, %d)", index, flag);
     SetLanguageIndex(index);
 }
@@ -298,7 +304,7 @@ void __cdecl FakeSetTextColour(std::int32_t r, std::int32_t g, std::int32_t b, s
 }
 void __thiscall FakeDefaultTextColour(void* cursor) {
     if (cursor != host::Pointer<void>(HostCursor))
-        Log("HostMenuDefaultTextColour on a wrong object");
+        Complain("HostMenuDefaultTextColour on a wrong object");
     Log("HostMenuDefaultTextColour");
 }
 void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, float sy, float zero,

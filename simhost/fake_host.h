@@ -47,6 +47,8 @@ struct FakeHost {
     // While quiet the fakes record nothing, and so allocate nothing of their own.
     bool quiet = false;
     std::vector<std::string> log;
+    // Calls no host would take (a wrong object or allocator, a block it never gave out).
+    std::vector<std::string> complaints;
     // The host allocator: blocks handed out and frees seen, per block.
     std::set<void*> liveBlocks;
     std::map<void*, int> freeCount;

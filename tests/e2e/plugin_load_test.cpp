@@ -307,6 +307,7 @@ TEST_F(PluginTest, TheHostsLifeFromStartUpToShutdown) {
     EXPECT_EQ(host.log.back(), "HostShutdown");
     EXPECT_EQ(host.releasedDictionaries.size(), 1u);
     EXPECT_EQ(sim::Data<std::uint32_t>(HostFontDataBlock), hostFontHead) << "the host's own font data back";
+    EXPECT_EQ(host.complaints, std::vector<std::string>{}) << "every host routine called on its own object";
 }
 
 } // namespace

@@ -13,6 +13,7 @@ using sim::Address;
 
 class LifecycleTest : public ::testing::Test {
   protected:
+    void TearDown() override { EXPECT_EQ(sim::Host().complaints, std::vector<std::string>{}); }
     sim::TempFolder temp;
     std::string root = temp.path() + "game";
     Address startup = 0, hostFonts = 0, shutdown = 0;

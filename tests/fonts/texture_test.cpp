@@ -21,6 +21,7 @@ FakeTexture*& Slot(Address slot) {
 
 class TextureTest : public ::testing::Test {
   protected:
+    void TearDown() override { EXPECT_EQ(sim::Host().complaints, std::vector<std::string>{}); }
     sim::TempFolder temp;
     FakeDictionary *hostA = nullptr, *hostB = nullptr, *hostC = nullptr, *language = nullptr;
 

@@ -21,6 +21,7 @@ constexpr float kArrowHeight = 20.0f, kRowFontHeight = 16.0f, kArrowWidth = 40.0
 
 class MenuDrawTest : public ::testing::Test {
   protected:
+    void TearDown() override { EXPECT_EQ(sim::Host().complaints, std::vector<std::string>{}); }
     sim::TempFolder temp;
     Address draw = 0;
 

@@ -15,6 +15,7 @@ std::int32_t& SelectedRow() {
 
 class MenuInputTest : public ::testing::Test {
   protected:
+    void TearDown() override { EXPECT_EQ(sim::Host().complaints, std::vector<std::string>{}); }
     Address begin = 0, checkReset = 0, input = 0;
 
     void SetUp() override {
