@@ -22,8 +22,8 @@ extern "C" void __cdecl ReleaseLanguageResources() {
 // Where the shutdown hook goes on: an indirect jump through this datum needs no register.
 extern "C" const host::Address HostShutdownAddress = host::addr::HostShutdown;
 
-// The hook cannot know the host routine's arguments, so it touches neither the stack nor any
-// register the host may have set: it keeps EAX, ECX and EDX around the release, and jumps
+// The hook cannot know the host routine's arguments, so it hands on the stack and every
+// register as the host left them: it keeps EAX, ECX and EDX around the release, and jumps
 // into the host's routine, whose return goes straight back to the host's call site.
 extern "C" __attribute__((naked)) void ShutdownHook() {
     asm volatile("pushl %eax\n\t"
