@@ -9,7 +9,9 @@ namespace voxa {
 void WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes) {
     void* span = reinterpret_cast<void*>(address);
     DWORD kept = 0;
-    VirtualProtect(span, length, PAGE_EXECUTE_READWRITE, &kept);
+    // A span that cannot be made writable is left alone: storing into it would crash the game.
+    if (!VirtualProtect(span, length, PAGE_EXECUTE_READWRITE, &kept))
+        return;
     std::memcpy(span, bytes, length);
     DWORD scratch = 0;
     VirtualProtect(span, length, kept, &scratch);

@@ -29,7 +29,7 @@ struct PatchEntry {
 
 // One protected store: the span is made writable, written, and given back the protection
 // it had. The reported protection goes to a real variable; Windows rejects a null pointer
-// there.
+// there. A span whose protection cannot be changed is not written.
 void WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes);
 
 // The signed distance from the end of a 5-byte call or jump at site to target.

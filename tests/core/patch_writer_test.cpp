@@ -89,6 +89,18 @@ TEST_F(PatchWriterTest, AWrittenCallReachesThePluginRoutineAsLoaded) {
     EXPECT_TRUE(run.registersKept);
 }
 
+TEST(WriteHostBytes, ASpanThatCannotBeMadeWritableIsLeftAlone) {
+    // Reserved, never committed: its protection cannot change, and a store would fault.
+    void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(reserved, nullptr);
+    const std::uint8_t bytes[5] = {0xE9, 1, 2, 3, 4};
+    voxa::WriteHostBytes(reinterpret_cast<Address>(reserved), 5, bytes);
+    MEMORY_BASIC_INFORMATION region;
+    VirtualQuery(reserved, &region, sizeof region);
+    EXPECT_EQ(region.State, static_cast<DWORD>(MEM_RESERVE));
+    VirtualFree(reserved, 0, MEM_RELEASE);
+}
+
 TEST(HostCodeFragments, NoticeACalleeThatRemovesArgumentsItShouldNot) {
     sim::InstallFakeHost();
     // A stdcall routine called as if cdecl: the stack ends up 4 bytes off.
