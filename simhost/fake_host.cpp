@@ -1,6 +1,7 @@
 #include "fake_host.h"
 
 #include "host_code.h"
+#include "io_counter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@ namespace {
 FakeHost* theHost = new FakeHost; // never destroyed: fakes may run during static destruction
 
 template <typename... Args> void Log(const char* format, Args... args) {
+    const AllocationFailureSuspended bookkeeping;
     if (theHost->quiet)
         return;
     char line[512];
@@ -60,6 +62,7 @@ std::vector<std::string> Lines(const std::string& contents) {
 
 // ---- memory
 void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
+    const AllocationFailureSuspended bookkeeping;
     if (allocator != host::Pointer<void>(HostAllocator))
         Complain("HostMemAlloc on a wrong allocator");
     if (theHost->allocationsBeforeFailure == 0) {
@@ -75,6 +78,7 @@ void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
 }
 
 void __thiscall FakeMemFree(void* allocator, void* block) {
+    const AllocationFailureSuspended bookkeeping;
     if (allocator != host::Pointer<void>(HostAllocator))
         Complain("HostMemFree on a wrong allocator");
     ++theHost->freeCount[block];
@@ -87,6 +91,7 @@ void __thiscall FakeMemFree(void* allocator, void* block) {
 
 // ---- font data
 std::uint8_t __cdecl FakeLoadFontData(const char* path) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->fontLoads.emplace_back(path);
     Log("HostLoadFontData(%s)", path);
     std::string contents;
@@ -126,6 +131,7 @@ std::uint8_t __cdecl FakeLoadFontData(const char* path) {
 
 // ---- texture dictionaries
 void* __cdecl FakeLoadTextureDictionary(const char* path) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->dictionaryLoads.emplace_back(path);
     Log("HostLoadTextureDictionary(%s)", path);
     std::string contents;
@@ -140,11 +146,13 @@ void* __cdecl FakeLoadTextureDictionary(const char* path) {
 }
 
 void __cdecl FakeReleaseTextureDictionary(void* dictionary) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->releasedDictionaries.push_back(dictionary);
     Log("HostReleaseTextureDictionary(%d)", static_cast<FakeDictionary*>(dictionary)->tag);
 }
 
 FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
+    const AllocationFailureSuspended bookkeeping;
     auto* fake = static_cast<FakeDictionary*>(dictionary);
     if (fake == nullptr) {
         Log("HostFindTexture(null, %s)", name);
@@ -157,6 +165,7 @@ FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
 
 // ---- text tables
 std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->textLoads.emplace_back(path);
     theHost->tableBytesAtLoad.push_back(ReadBytes(reinterpret_cast<Address>(table), 20));
     Log("HostTextTableLoad(%s)", path);
@@ -174,17 +183,20 @@ std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
 }
 
 const wchar_t* __thiscall FakeTextTableFind(void* table, const char* key) {
+    const AllocationFailureSuspended bookkeeping;
     auto& entries = theHost->tables[table];
     auto found = entries.find(key);
     return found == entries.end() ? nullptr : found->second.c_str();
 }
 
 const wchar_t* __thiscall FakeTextTableGet(void* table, const char* key) {
+    const AllocationFailureSuspended bookkeeping;
     const wchar_t* found = FakeTextTableFind(table, key);
     return found != nullptr ? found : L"";
 }
 
 void __thiscall FakeTextTableDestroy(void* table) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostTextTableDestroy");
     theHost->tables.erase(table);
 }
@@ -198,25 +210,30 @@ char* Duplicate(const char* text) {
 }
 
 void __thiscall FakeStringFromText(host::HostString* string, const char* text) {
+    const AllocationFailureSuspended bookkeeping;
     string->text = Duplicate(text);
     ++theHost->liveStrings;
 }
 
 void __thiscall FakeStringCopy(host::HostString* string, const host::HostString* source) {
+    const AllocationFailureSuspended bookkeeping;
     FakeStringFromText(string, source->text);
 }
 
 void __thiscall FakeStringAppend(host::HostString* string, const char* text) {
+    const AllocationFailureSuspended bookkeeping;
     const std::string joined = std::string(string->text) + text;
     std::free(const_cast<char*>(string->text));
     string->text = Duplicate(joined.c_str());
 }
 
 void __thiscall FakeStringAppendString(host::HostString* string, const host::HostString* other) {
+    const AllocationFailureSuspended bookkeeping;
     FakeStringAppend(string, other->text);
 }
 
 void __thiscall FakeStringDestroy(host::HostString* string) {
+    const AllocationFailureSuspended bookkeeping;
     std::free(const_cast<char*>(string->text));
     string->text = nullptr;
     --theHost->liveStrings;
@@ -224,11 +241,13 @@ void __thiscall FakeStringDestroy(host::HostString* string) {
 
 // ---- start-up, shutdown, drawing
 void __thiscall FakeStartupInit(void* object) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->startupEcx = object;
     Log("HostStartupInit");
 }
 
 std::uint32_t __thiscall FakeShutdown(void* object, std::uint32_t a, std::uint32_t b) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->shutdownEcx = object;
     theHost->shutdownArgs[0] = a;
     theHost->shutdownArgs[1] = b;
@@ -238,6 +257,7 @@ std::uint32_t __thiscall FakeShutdown(void* object, std::uint32_t a, std::uint32
 
 std::int32_t __cdecl FakeDrawString(const wchar_t* text, float a, float b, float c, float d, float zero,
                                     std::int32_t one) {
+    const AllocationFailureSuspended bookkeeping;
     theHost->drawnStrings.emplace_back(text);
     theHost->drawStringFloats = {a, b, c, d, zero};
     Log("HostDrawString(%s, %g, %g, %g, %g, %g, %d)", Narrow(text).c_str(), a, b, c, d, zero, one);
@@ -245,6 +265,7 @@ std::int32_t __cdecl FakeDrawString(const wchar_t* text, float a, float b, float
 }
 
 void __cdecl FakeDrawHelper(void* value) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostDrawHelper(%p)", value);
 }
 
@@ -254,78 +275,95 @@ std::uint32_t FontHeadWord() {
 }
 
 bool __thiscall FakeMenuUpPressed(void* cursor) {
+    const AllocationFailureSuspended bookkeeping;
     if (cursor != host::Pointer<void>(HostCursor))
         Complain("HostMenuUpPressed on a wrong object");
     Log("HostMenuUpPressed");
     return theHost->menu.up;
 }
 bool __cdecl FakeMenuDownPressed() {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuDownPressed");
     return theHost->menu.down;
 }
 bool __cdecl FakeMenuCursorOverItem() {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuCursorOverItem");
     return theHost->menu.overItem;
 }
 std::int32_t __cdecl FakeMenuItemUnderCursor() {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuItemUnderCursor");
     return theHost->menu.itemUnderCursor;
 }
 bool __cdecl FakeMenuAuxInput() {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuAuxInput");
     return theHost->menu.aux;
 }
 bool __cdecl FakeMenuAcceptPressed() {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuAcceptPressed");
     return theHost->menu.accept;
 }
 void __cdecl FakePlayFrontendSound(std::int32_t sound) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostPlayFrontendSound(%d)", sound);
 }
 void __thiscall FakeSetLanguage(void* settings, std::int32_t index, std::int32_t flag) {
+    const AllocationFailureSuspended bookkeeping;
     if (settings != host::Pointer<void>(HostSettings))
         Complain("HostSetLanguage on a wrong object");
     Log("HostSetLanguage(%d, %d)", index, flag);
     SetLanguageIndex(index);
 }
 void __cdecl FakeMenuDrawTitle(const wchar_t* text) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuDrawTitle(%s)", Narrow(text).c_str());
 }
 float __cdecl FakeFontHeight(std::int32_t font, float scale) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostFontHeight(%d, %g)", font, scale);
     return font >= 0 && font < 3 ? theHost->fontHeight[font] : 0.0f;
 }
 float __cdecl FakeTextWidth(const char* text, float scale, std::int32_t one) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostTextWidth(%s, %g, %d)", text, scale, one);
     return theHost->textWidth;
 }
 void __cdecl FakeSetTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostSetTextColour(%d, %d, %d, %d)", r, g, b, a);
 }
 void __thiscall FakeDefaultTextColour(void* cursor) {
+    const AllocationFailureSuspended bookkeeping;
     if (cursor != host::Pointer<void>(HostCursor))
         Complain("HostMenuDefaultTextColour on a wrong object");
     Log("HostMenuDefaultTextColour");
 }
 void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, float sy, float zero,
                                 std::int32_t one) {
+    const AllocationFailureSuspended bookkeeping;
     if (!theHost->quiet)
         theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0, FontHeadWord()});
     Log("HostDrawNarrowText(%s, %g, %g, %g, %g, %g, %d)", text, x, y, sx, sy, zero, one);
 }
 void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy,
                               std::int32_t selected) {
+    const AllocationFailureSuspended bookkeeping;
     if (!theHost->quiet)
         theHost->drawnItems.push_back({text, x, y, sx, sy, selected, FontHeadWord()});
     Log("HostMenuDrawItem(%s, %d)", Narrow(text).c_str(), selected);
 }
 void __cdecl FakeMenuTrackItem(const wchar_t* text, float x, float y, float sx, float sy) {
+    const AllocationFailureSuspended bookkeeping;
     if (!theHost->quiet)
         theHost->trackedItems.push_back({text, x, y, sx, sy, 0, FontHeadWord()});
     Log("HostMenuTrackItem(%s)", Narrow(text).c_str());
 }
 void __cdecl FakeMenuDrawButtonLabels(const wchar_t* a, const wchar_t* b, const wchar_t* c,
                                       const wchar_t* d) {
+    const AllocationFailureSuspended bookkeeping;
     Log("HostMenuDrawButtonLabels(%s|%s|%s|%s)", Narrow(a).c_str(), Narrow(b).c_str(), Narrow(c).c_str(),
         Narrow(d).c_str());
 }

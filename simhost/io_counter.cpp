@@ -13,6 +13,7 @@ namespace {
 
 std::atomic<long> fileCalls{0};
 std::atomic<long> allocations{0};
+std::atomic<long> allocationsBeforeFailure{-1};
 
 decltype(&CreateFileA) realCreateFileA;
 decltype(&CreateFileW) realCreateFileW;
@@ -103,11 +104,22 @@ IoAndHeapCounts Counted() {
     return {fileCalls.load(), allocations.load()};
 }
 
+void FailAllocation(long after) {
+    allocationsBeforeFailure = after;
+}
+
+AllocationFailureSuspended::AllocationFailureSuspended() : saved_(allocationsBeforeFailure.exchange(-1)) {}
+AllocationFailureSuspended::~AllocationFailureSuspended() {
+    allocationsBeforeFailure = saved_;
+}
+
 } // namespace sim
 
 // Every allocation of the program goes through here while counting.
 void* operator new(std::size_t size) {
     ++sim::allocations;
+    if (sim::allocationsBeforeFailure >= 0 && sim::allocationsBeforeFailure-- == 0)
+        throw std::bad_alloc();
     if (void* block = std::malloc(size == 0 ? 1 : size))
         return block;
     throw std::bad_alloc();

@@ -14,4 +14,19 @@ struct IoAndHeapCounts {
 void StartCounting();
 IoAndHeapCounts Counted();
 
+// The allocation after `after` more throws std::bad_alloc (once); -1 for none.
+void FailAllocation(long after);
+
+// For the fake game's own bookkeeping, which a failure meant for the plug-in must not hit.
+class AllocationFailureSuspended {
+  public:
+    AllocationFailureSuspended();
+    ~AllocationFailureSuspended();
+    AllocationFailureSuspended(const AllocationFailureSuspended&) = delete;
+    AllocationFailureSuspended& operator=(const AllocationFailureSuspended&) = delete;
+
+  private:
+    long saved_;
+};
+
 } // namespace sim

@@ -9,7 +9,12 @@ namespace voxa {
 
 void __thiscall StartupInitHook(void* hostObject) {
     host::HostStartupInit(hostObject);
-    BuildLanguageNames();
+    // Nothing may unwind into the host's code. Should memory run out, the languages go on
+    // with what was made so far: a name never made still shows the language's key.
+    try {
+        BuildLanguageNames();
+    } catch (...) {
+    }
     LoadLanguageTextureDictionaries();
     LoadLanguageFontData();
 }

@@ -75,12 +75,22 @@ std::uint8_t LevelTextLoadHook(host::HostTextTable* table, const char* path) {
     return LoadAndRelease(table, levelPath);
 }
 
+// The adapters are the edge between the host's code and ours: nothing may unwind past them.
+// Should memory run out while a path is built, the host's own request is served instead.
 std::uint8_t __thiscall GameTextLoadAdapter(host::HostTextTable* table, const char* path) {
-    return GameTextLoadHook(table, path);
+    try {
+        return GameTextLoadHook(table, path);
+    } catch (...) {
+        return host::HostTextTableLoad(table, path);
+    }
 }
 
 std::uint8_t __thiscall LevelTextLoadAdapter(host::HostTextTable* table, const char* path) {
-    return LevelTextLoadHook(table, path);
+    try {
+        return LevelTextLoadHook(table, path);
+    } catch (...) {
+        return host::HostTextTableLoad(table, path);
+    }
 }
 
 } // namespace voxa

@@ -1,6 +1,7 @@
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
 #include "simhost/host_code.h"
+#include "simhost/io_counter.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
 
@@ -102,6 +103,22 @@ TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRo
     EXPECT_EQ(record.fontData, nullptr);
     EXPECT_EQ(record.textureDictionary, nullptr);
     EXPECT_EQ(voxa::defaultFontData, nullptr);
+}
+
+TEST_F(LifecycleTest, RunningOutOfMemoryWhileNamesAreMadeStillLoadsFontsAndTextures) {
+    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
+    record.TextDirectory = temp.path();
+    record.GameGXTName = "polski.gxt";
+    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
+    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    sim::StartCounting();
+    sim::FailAllocation(0);
+    Run(startup);
+    sim::FailAllocation(-1);
+    EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD));
+    EXPECT_NE(sim::Language(0).textureDictionary, nullptr);
+    EXPECT_NE(sim::Language(0).fontData, nullptr);
+    EXPECT_EQ(sim::Language(0).displayName[63], 0) << "a name field always ends in a terminator";
 }
 
 } // namespace

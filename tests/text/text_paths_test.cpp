@@ -1,6 +1,7 @@
 #include "fonts/font_data.h"
 #include "simhost/host_code.h"
 #include "simhost/host_sites.h"
+#include "simhost/io_counter.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
 #include "text/text_paths.h"
@@ -136,6 +137,29 @@ TEST_F(TextPathsTest, WithoutAGameTextNameTheGameTextIsTheHostsButTheLevelTextIs
     EXPECT_EQ(Load(levelEntry).second, language + "PC_HARBOUR_PL.GXT");
     voxa::LanguageCatalogue[0].TextDirectory.clear();
     EXPECT_EQ(Load(levelEntry).second, hostLevelPath);
+}
+
+TEST_F(TextPathsTest, RunningOutOfMemoryWhileAPathIsBuiltServesTheHostsOwnRequest) {
+    AddPolski(language + "%GAMEPATH%");
+    sim::SetLanguageIndex(5);
+    for (Address entry : {gameEntry, levelEntry}) {
+        const std::string hostPath = entry == gameEntry ? hostGamePath : hostLevelPath;
+        for (long after = 0; after < 6; ++after) {
+            sim::Host().textLoads.clear();
+            sim::StartCounting();
+            sim::FailAllocation(after);
+            const sim::HostCodeRun run = sim::RunHostCode(entry);
+            sim::FailAllocation(-1);
+            EXPECT_TRUE(run.stackBalanced && run.registersKept);
+            EXPECT_EQ(sim::Host().liveStrings, 0);
+            ASSERT_EQ(sim::Host().textLoads.size(), 1u);
+            const std::string loaded = sim::Host().textLoads[0];
+            EXPECT_TRUE(loaded == hostPath || loaded.rfind(language, 0) == 0) << after << ": " << loaded;
+            if (after == 0) {
+                EXPECT_EQ(loaded, hostPath);
+            }
+        }
+    }
 }
 
 } // namespace
