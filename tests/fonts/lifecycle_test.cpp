@@ -29,6 +29,18 @@ class LifecycleTest : public ::testing::Test {
         ASSERT_TRUE(sim::InstallPluginPatches());
     }
 
+    // A language with a texture dictionary and font data, and, if asked, game text.
+    voxa::LanguageRecord& AddPolski(bool withText) {
+        voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
+        if (withText) {
+            record.TextDirectory = temp.path();
+            record.GameGXTName = "polski.gxt";
+        }
+        record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
+        record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+        return record;
+    }
+
     void Run(Address entry) {
         const sim::HostCodeRun run = sim::RunHostCode(entry);
         EXPECT_TRUE(run.stackBalanced);
@@ -48,11 +60,7 @@ class LifecycleTest : public ::testing::Test {
 };
 
 TEST_F(LifecycleTest, StartUpRunsTheHostsRoutineFirstThenNamesDictionariesAndFonts) {
-    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
-    record.TextDirectory = temp.path();
-    record.GameGXTName = "polski.gxt";
-    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
-    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    voxa::LanguageRecord& record = AddPolski(true);
     Run(startup);
     EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD))
         << "ECX passed on as the host set it";
@@ -79,9 +87,7 @@ TEST_F(LifecycleTest, WithNoLanguagesStartUpStillMakesTheBuiltInNames) {
 }
 
 TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRoutine) {
-    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
-    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
-    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    voxa::LanguageRecord& record = AddPolski(false);
     Run(startup);
     Run(hostFonts);
     const voxa::FontDataBlock hostOwn = voxa::HostFontData();
@@ -106,11 +112,7 @@ TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRo
 }
 
 TEST_F(LifecycleTest, RunningOutOfMemoryWhileNamesAreMadeStillLoadsFontsAndTextures) {
-    voxa::LanguageRecord& record = sim::AddLanguage("POLSKI");
-    record.TextDirectory = temp.path();
-    record.GameGXTName = "polski.gxt";
-    record.TextureFile = temp.WriteFile("polski.txd", "font1\n");
-    record.DataFile = temp.WriteFile("polski.dat", "1 1 1 1 1 1 1 1");
+    AddPolski(true);
     sim::StartCounting();
     sim::FailAllocation(0);
     Run(startup);
