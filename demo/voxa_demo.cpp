@@ -164,7 +164,8 @@ struct Demo {
             int reached = 0;
             for (Address site : group)
                 reached += plugin.Contains(sim::BranchTarget(site));
-            std::printf("  %-34s %d of %zu %s\n", what, reached, group.size(), group.size() == 1 ? "place" : "places");
+            std::printf("  %-34s %d of %zu %s\n", what, reached, group.size(),
+                        group.size() == 1 ? "place" : "places");
         }
         std::printf("\n");
     }
