@@ -3,9 +3,29 @@
 export WINEDEBUG=-all
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$PWD/build/wineprefix}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "wine: creating the prefix $WINEPREFIX (once, about 10 s)"
-  wineboot --init >/dev/null 2>&1
+
+# The prefix is kept between runs (it costs seconds natively, about ten minutes under an
+# emulator). It is valid once its creation has finished, for the Wine that made it; an
+# interrupted creation or another Wine version makes it again.
+wine_ready_mark="$WINEPREFIX/.voxa-ready"
+wine_version=$(wine --version 2>/dev/null || echo unknown)
+if [ ! -f "$wine_ready_mark" ] || [ "$(cat "$wine_ready_mark")" != "$wine_version" ]; then
+  if [ "${VOXA_I386:-native}" = emulated ]; then
+    echo "wine: creating the prefix $WINEPREFIX under the emulator (once, about 10 minutes)"
+  else
+    echo "wine: creating the prefix $WINEPREFIX (once, about 10 s)"
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+  # wineboot can give up waiting for Wine's services on a slow machine and still leave a
+  # usable prefix; what counts is that the prefix then holds its registry.
+  wineboot --init >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine: could not create the prefix $WINEPREFIX" >&2
+    exit 1
+  fi
+  echo "$wine_version" >"$wine_ready_mark"
 fi
 wineserver -p >/dev/null 2>&1 </dev/null &
 # Start Wine's own services now, with no pipe of ours: a service started by the first test
