@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -18,7 +19,7 @@ using namespace host::addr;
 namespace s = host::site;
 using sim::Address;
 
-enum class Kind { Call, Jump, Bytes, Pointer };
+enum class Kind { Call, Jump, Bytes, HostBranch, Pointer };
 struct Row {
     Address site;
     Kind kind;
@@ -26,55 +27,101 @@ struct Row {
     std::vector<std::uint8_t> bytes;
 };
 
-// The patch table as the host should see it after start-up, row by row.
+// The patch table as the host should see it after start-up, row by row. The sites are
+// written out here rather than taken from the host interface, so that a wrong digit there
+// fails this test instead of moving the plug-in and the simulated game together.
 const std::vector<Row>& ExpectedRows() {
     static const std::vector<std::uint8_t> stackPush = {0x8D, 0x0C, 0x24, 0x51, 0x90};
     static const std::vector<Row> rows = {
-        {s::WideToNarrowEntry, Kind::Jump, "WideToNarrow", {}},
-        {s::NarrowToWideSharedEntry, Kind::Jump, "NarrowToWideShared", {}},
-        {s::NarrowToWideEntry, Kind::Jump, "NarrowToWide", {}},
-        {s::TextLoadRangeBranch, Kind::Bytes, nullptr, {0x77, 0x07}},
-        {s::GameTextLoadCall, Kind::Call, "GameTextLoad", {}},
-        {s::LevelTextLoadCall, Kind::Call, "LevelTextLoad", {}},
-        {s::LanguageMenuBeginEntry, Kind::Jump, "MenuBegin", {}},
-        {s::LanguageMenuCheckResetEntry, Kind::Jump, "MenuCheckReset", {}},
-        {s::LanguageMenuInputEntry, Kind::Jump, "MenuInput", {}},
-        {s::LanguageMenuDrawEntry, Kind::Jump, "MenuDraw", {}},
-        {s::FindTextureCallA, Kind::Call, "FindTexture", {}},
-        {s::FindTextureCallB, Kind::Call, "FindTexture", {}},
-        {s::FindTextureCallC, Kind::Call, "FindTexture", {}},
-        {s::FindTextureCallD, Kind::Call, "FindTexture", {}},
-        {s::FontDataLoadCall, Kind::Call, "FontDataLoad", {}},
-        {s::StartupInitCall, Kind::Call, "StartupInit", {}},
-        {s::ShutdownCall, Kind::Call, "Shutdown", {}},
-        {s::DefaultLanguageCall, Kind::Call, "DefaultLanguage", {}},
-        {s::DefaultLanguageResultMove, Kind::Bytes, nullptr, {0x89, 0xC3}},
-        {s::DefaultLanguageSkip, Kind::Bytes, nullptr, {0xE9, 0x41, 0x00, 0x00, 0x00}},
-        {s::FormatSceneLabelEntry, Kind::Jump, "SceneLabel", {}},
-        {s::DrawArgumentPushA, Kind::Bytes, nullptr, {0x8D, 0x54, 0x24, 0x08, 0x52}},
-        {s::DrawHelperCallA, Kind::Bytes, nullptr, {0xE8, 0x92, 0x09, 0x00, 0x00}},
-        {s::DrawArgumentPushB, Kind::Bytes, nullptr, {0x8D, 0x54, 0x24, 0x04, 0x52}},
-        {s::DrawFormattedCall1, Kind::Call, "DrawFormatted", {}},
-        {s::DrawFramePushA, Kind::Bytes, nullptr, {0x90, 0x90, 0x90, 0x90, 0x55}},
-        {s::DrawHelperCallB, Kind::Bytes, nullptr, {0xE8, 0xCB, 0x15, 0x00, 0x00}},
-        {s::DrawFormatOperand, Kind::Pointer, nullptr, {}},
-        {s::DrawFramePushB, Kind::Bytes, nullptr, {0x90, 0x90, 0x90, 0x90, 0x55}},
-        {s::DrawFormattedCall2, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush3, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall3, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush4, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall4, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush5, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall5, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush6, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall6, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush7, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall7, Kind::Call, "DrawFormatted", {}},
-        {s::DrawStackPush8, Kind::Bytes, nullptr, stackPush},
-        {s::DrawFormattedCall8, Kind::Call, "DrawFormatted", {}},
+        {0x493960, Kind::Jump, "WideToNarrow", {}},
+        {0x4939B0, Kind::Jump, "NarrowToWideShared", {}},
+        {0x5FC000, Kind::Jump, "NarrowToWide", {}},
+        {0x49325B, Kind::Bytes, nullptr, {0x77, 0x07}},
+        {0x4932C8, Kind::Call, "GameTextLoad", {}},
+        {0x4933B3, Kind::Call, "LevelTextLoad", {}},
+        {0x5FFF81, Kind::Jump, "MenuBegin", {}},
+        {0x5FFFA1, Kind::Jump, "MenuCheckReset", {}},
+        {0x5FFFB0, Kind::Jump, "MenuInput", {}},
+        {0x6000F0, Kind::Jump, "MenuDraw", {}},
+        {0x5EC3EA, Kind::Call, "FindTexture", {}},
+        {0x5EC45D, Kind::Call, "FindTexture", {}},
+        {0x5EEBEB, Kind::Call, "FindTexture", {}},
+        {0x5D7EA0, Kind::Call, "FindTexture", {}},
+        {0x5E27D3, Kind::Call, "FontDataLoad", {}},
+        {0x5E27A6, Kind::Call, "StartupInit", {}},
+        {0x5E4F85, Kind::Call, "Shutdown", {}},
+        {0x604E55, Kind::Call, "DefaultLanguage", {}},
+        {0x604E5A, Kind::Bytes, nullptr, {0x89, 0xC3}},
+        {0x604E5C, Kind::HostBranch, nullptr, {0xE9, 0x41, 0x00, 0x00, 0x00}},
+        {0x608420, Kind::Jump, "SceneLabel", {}},
+        {0x5DD284, Kind::Bytes, nullptr, {0x8D, 0x54, 0x24, 0x08, 0x52}},
+        {0x5DD289, Kind::HostBranch, nullptr, {0xE8, 0x92, 0x09, 0x00, 0x00}},
+        {0x5DD293, Kind::Bytes, nullptr, {0x8D, 0x54, 0x24, 0x04, 0x52}},
+        {0x5DD2AE, Kind::Call, "DrawFormatted", {}},
+        {0x5DC64B, Kind::Bytes, nullptr, {0x90, 0x90, 0x90, 0x90, 0x55}},
+        {0x5DC650, Kind::HostBranch, nullptr, {0xE8, 0xCB, 0x15, 0x00, 0x00}},
+        {0x5DC664, Kind::Pointer, nullptr, {}},
+        {0x5DC65E, Kind::Bytes, nullptr, {0x90, 0x90, 0x90, 0x90, 0x55}},
+        {0x5DC682, Kind::Call, "DrawFormatted", {}},
+        {0x5DD7BE, Kind::Bytes, nullptr, stackPush},
+        {0x5DD7DB, Kind::Call, "DrawFormatted", {}},
+        {0x5DD806, Kind::Bytes, nullptr, stackPush},
+        {0x5DD823, Kind::Call, "DrawFormatted", {}},
+        {0x5DD3BE, Kind::Bytes, nullptr, stackPush},
+        {0x5DD3DB, Kind::Call, "DrawFormatted", {}},
+        {0x5DD406, Kind::Bytes, nullptr, stackPush},
+        {0x5DD423, Kind::Call, "DrawFormatted", {}},
+        {0x5DD719, Kind::Bytes, nullptr, stackPush},
+        {0x5DD736, Kind::Call, "DrawFormatted", {}},
+        {0x5DD761, Kind::Bytes, nullptr, stackPush},
+        {0x5DD77E, Kind::Call, "DrawFormatted", {}},
     };
     return rows;
 }
+
+// Every VirtualProtect call made while it is installed, on the host's range, in order.
+// kernel32's VirtualProtect (the routine the plug-in's import resolves to) starts with a
+// jump to a recorder, which does the work through VirtualProtectEx.
+struct ProtectionCall {
+    Address at;
+    Address length;
+    DWORD protection;
+};
+std::vector<ProtectionCall> protectionCalls;
+
+BOOL WINAPI RecordVirtualProtect(void* at, SIZE_T length, DWORD protection, DWORD* previous) {
+    const auto address = reinterpret_cast<Address>(at);
+    if (address >= sim::kImageStart && address < sim::kImageEnd)
+        protectionCalls.push_back({address, static_cast<Address>(length), protection});
+    return VirtualProtectEx(GetCurrentProcess(), at, length, protection, previous);
+}
+
+class ProtectionRecorder {
+  public:
+    ProtectionRecorder() {
+        protectionCalls.clear();
+        entry_ = reinterpret_cast<std::uint8_t*>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "VirtualProtect"));
+        std::memcpy(saved_, entry_, 5);
+        std::uint8_t jump[5] = {0xE9};
+        const auto displacement =
+            reinterpret_cast<Address>(&RecordVirtualProtect) - (reinterpret_cast<Address>(entry_) + 5);
+        std::memcpy(jump + 1, &displacement, 4);
+        Write(jump);
+    }
+    ~ProtectionRecorder() { Write(saved_); }
+
+  private:
+    void Write(const std::uint8_t* bytes) {
+        DWORD previous = 0;
+        VirtualProtectEx(GetCurrentProcess(), entry_, 5, PAGE_EXECUTE_READWRITE, &previous);
+        std::memcpy(entry_, bytes, 5);
+        VirtualProtectEx(GetCurrentProcess(), entry_, 5, previous, &previous);
+        FlushInstructionCache(GetCurrentProcess(), entry_, 5);
+    }
+    std::uint8_t* entry_ = nullptr;
+    std::uint8_t saved_[5] = {};
+};
 
 class PluginTest : public ::testing::Test {
   protected:
@@ -151,6 +198,7 @@ class PluginTest : public ::testing::Test {
                 EXPECT_TRUE(plugin.Contains(sim::BranchTarget(row.site))) << std::hex << row.site;
                 break;
             case Kind::Bytes:
+            case Kind::HostBranch:
                 EXPECT_EQ(std::vector<std::uint8_t>(at.begin(), at.begin() + row.bytes.size()), row.bytes)
                     << std::hex << row.site;
                 break;
@@ -176,6 +224,175 @@ class PluginTest : public ::testing::Test {
 TEST_F(PluginTest, EveryRowIsWrittenAndReachesThePlugin) {
     Load();
     ExpectEveryRow();
+}
+
+TEST_F(PluginTest, RowsAreWrittenInTableOrderAsProtectedSpans) {
+    // The host's code as a game has it: executable, not writable.
+    constexpr Address codeEnd = 0x700000;
+    DWORD previous = 0;
+    ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(sim::kImageStart), codeEnd - sim::kImageStart,
+                               PAGE_EXECUTE_READ, &previous));
+    {
+        ProtectionRecorder recorder;
+        Load();
+    }
+    std::vector<std::pair<Address, Address>> spans;
+    for (const Row& row : ExpectedRows()) {
+        if (row.kind == Kind::Call || row.kind == Kind::Jump || row.kind == Kind::HostBranch) {
+            spans.push_back({row.site, 1}); // the opcode, then its displacement
+            spans.push_back({row.site + 1, 4});
+        } else {
+            spans.push_back(
+                {row.site, row.kind == Kind::Pointer ? 4 : static_cast<Address>(row.bytes.size())});
+        }
+    }
+    ASSERT_EQ(spans.size(), 71u);
+    ASSERT_EQ(protectionCalls.size(), 2 * spans.size());
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const ProtectionCall& open = protectionCalls[2 * i];
+        const ProtectionCall& close = protectionCalls[2 * i + 1];
+        EXPECT_EQ(open.at, spans[i].first) << "span " << i;
+        EXPECT_EQ(open.length, spans[i].second) << "span " << i;
+        EXPECT_EQ(open.protection, static_cast<DWORD>(PAGE_EXECUTE_READWRITE)) << "span " << i;
+        EXPECT_EQ(close.at, spans[i].first) << "span " << i;
+        EXPECT_EQ(close.length, spans[i].second) << "span " << i;
+        EXPECT_EQ(close.protection, static_cast<DWORD>(PAGE_EXECUTE_READ)) << "span " << i;
+        MEMORY_BASIC_INFORMATION after{};
+        VirtualQuery(reinterpret_cast<void*>(spans[i].first), &after, sizeof after);
+        EXPECT_EQ(after.Protect, static_cast<DWORD>(PAGE_EXECUTE_READ)) << "span " << i;
+    }
+    ExpectEveryRow();
+    VirtualProtect(reinterpret_cast<void*>(sim::kImageStart), codeEnd - sim::kImageStart, previous,
+                   &previous);
+}
+
+// The host's routines and data as the build has them, written out by hand: the plug-in and
+// the simulated game both take them from the host interface, so only this catches a wrong
+// digit there. The life test below shows that the plug-in calls exactly these.
+TEST(HostInterface, AddressesAreTheBuildsOwn) {
+    const std::pair<Address, Address> addresses[] = {
+        {HostAllocator, 0x67D000},
+        {HostMemAlloc, 0x401350},
+        {HostMemFree, 0x401B00},
+        {HostLoadFontData, 0x5F6AA0},
+        {HostLoadTextureDictionary, 0x4777D0},
+        {HostReleaseTextureDictionary, 0x62F340},
+        {HostFindTexture, 0x62F660},
+        {HostTextTableLoad, 0x4933E0},
+        {HostTextTableGet, 0x4937E0},
+        {HostTextTableFind, 0x493830},
+        {HostTextTableDestroy, 0x493900},
+        {HostStringCopy, 0x4F2400},
+        {HostStringFromText, 0x4F2550},
+        {HostStringAppend, 0x4F2A40},
+        {HostStringAppendString, 0x4F2A90},
+        {HostStringDestroy, 0x4F2520},
+        {HostStartupInit, 0x5F64F0},
+        {HostShutdown, 0x5F6D50},
+        {HostDrawString, 0x5E5980},
+        {HostDrawHelper, 0x5DDC20},
+        {HostMenuUpPressed, 0x5D8A10},
+        {HostMenuDownPressed, 0x5D8AA0},
+        {HostMenuCursorOverItem, 0x5DACC0},
+        {HostMenuItemUnderCursor, 0x5DAD00},
+        {HostMenuAuxInput, 0x5D8C60},
+        {HostMenuAcceptPressed, 0x5D8B30},
+        {HostPlayFrontendSound, 0x5D7A40},
+        {HostSetLanguage, 0x604DA0},
+        {HostMenuDrawTitle, 0x5D5740},
+        {HostFontHeight, 0x5FBFC0},
+        {HostTextWidth, 0x5E5670},
+        {HostSetTextColour, 0x5D7AA0},
+        {HostMenuDefaultTextColour, 0x5D7BC0},
+        {HostDrawNarrowText, 0x5E55E0},
+        {HostMenuDrawItem, 0x5D55C0},
+        {HostMenuTrackItem, 0x5D5B30},
+        {HostMenuDrawButtonLabels, 0x5D5BB0},
+        {HostSettings, 0x7D6AE0},
+        {LanguageIndexOffset, 16},
+        {MainTextTable, 0x725A38},
+        {HostFontDataBlock, 0x7D2B7C},
+        {FontTextureSlot0, 0x7D38D8},
+        {FontTextureSlot1, 0x7D38DC},
+        {FontTextureSlot2, 0x7D38E0},
+        {FontTextureSlot3, 0x7D38E4},
+        {HostFontDictionaryA, 0x7D366C},
+        {HostFontDictionaryB, 0x7D3590},
+        {HostFontDictionaryC, 0x7C8704},
+        {HostTextRoot, 0x7395BC},
+        {HostLevelRoot, 0x7394A4},
+        {HostCurrentLevel, 0x75622C},
+        {HostLevelNames, 0x756034},
+        {HostLanguageFileParts, 0x739664},
+        {HostLanguageFilePartSize, 8},
+        {HostNarrowBuffer, 0x725E64},
+        {HostWideBuffer, 0x725A60},
+        {HostPrintBuffer, 0x7D3038},
+        {HostSelectedRow, 0x7C87B4},
+        {HostMenuMarker, 0x7C86F8},
+        {HostMenuContext, 0x7C8700},
+        {HostCursor, 0x7C8F70},
+        {CursorPointerXOffset, 80},
+        {CursorPointerYOffset, 84},
+        {HostHighlightFlag, 0x7C8E44},
+        {HostMenuX, 0x7C8718},
+        {HostMenuY, 0x7C871C},
+        {HostMenuRowScaleX, 0x7C8720},
+        {HostMenuRowScaleY, 0x7C8724},
+        {HostMenuRowSpacing, 0x7C8728},
+        {HostMenuArrowGap, 0x7C8734},
+        {HostCursor + CursorArrowsEnabledOffset, 0x7C8FE4},
+        {HostCursor + CursorAuxSoundOffset, 0x7C8F9C},
+    };
+    for (std::size_t i = 0; i < std::size(addresses); ++i)
+        EXPECT_EQ(addresses[i].first, addresses[i].second)
+            << "entry " << i << std::hex << " 0x" << addresses[i].second;
+    // The sites in the interface are the same as those the table above expects written.
+    const Address interfaceSites[] = {s::WideToNarrowEntry,
+                                      s::NarrowToWideSharedEntry,
+                                      s::NarrowToWideEntry,
+                                      s::TextLoadRangeBranch,
+                                      s::GameTextLoadCall,
+                                      s::LevelTextLoadCall,
+                                      s::LanguageMenuBeginEntry,
+                                      s::LanguageMenuCheckResetEntry,
+                                      s::LanguageMenuInputEntry,
+                                      s::LanguageMenuDrawEntry,
+                                      s::FindTextureCallA,
+                                      s::FindTextureCallB,
+                                      s::FindTextureCallC,
+                                      s::FindTextureCallD,
+                                      s::FontDataLoadCall,
+                                      s::StartupInitCall,
+                                      s::ShutdownCall,
+                                      s::DefaultLanguageCall,
+                                      s::DefaultLanguageResultMove,
+                                      s::DefaultLanguageSkip,
+                                      s::FormatSceneLabelEntry,
+                                      s::DrawArgumentPushA,
+                                      s::DrawHelperCallA,
+                                      s::DrawArgumentPushB,
+                                      s::DrawFormattedCall1,
+                                      s::DrawFramePushA,
+                                      s::DrawHelperCallB,
+                                      s::DrawFormatOperand,
+                                      s::DrawFramePushB,
+                                      s::DrawFormattedCall2,
+                                      s::DrawStackPush3,
+                                      s::DrawFormattedCall3,
+                                      s::DrawStackPush4,
+                                      s::DrawFormattedCall4,
+                                      s::DrawStackPush5,
+                                      s::DrawFormattedCall5,
+                                      s::DrawStackPush6,
+                                      s::DrawFormattedCall6,
+                                      s::DrawStackPush7,
+                                      s::DrawFormattedCall7,
+                                      s::DrawStackPush8,
+                                      s::DrawFormattedCall8};
+    ASSERT_EQ(std::size(interfaceSites), ExpectedRows().size());
+    for (std::size_t row = 0; row < ExpectedRows().size(); ++row)
+        EXPECT_EQ(interfaceSites[row], ExpectedRows()[row].site) << "row " << row + 1;
 }
 
 TEST_F(PluginTest, LoadedAwayFromItsPreferredBaseEveryRowStillLandsOnItsRoutine) {
