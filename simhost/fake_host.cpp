@@ -329,7 +329,8 @@ float __cdecl FakeFontHeight(std::int32_t font, float scale) {
 float __cdecl FakeTextWidth(const char* text, float scale, std::int32_t one) {
     const AllocationFailureSuspended bookkeeping;
     Log("HostTextWidth(%s, %g, %d)", text, scale, one);
-    return theHost->textWidth;
+    const auto width = theHost->textWidths.find(text);
+    return width != theHost->textWidths.end() ? width->second : theHost->textWidth;
 }
 void __cdecl FakeSetTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a) {
     const AllocationFailureSuspended bookkeeping;
@@ -345,7 +346,7 @@ void __cdecl FakeDrawNarrowText(const char* text, float x, float y, float sx, fl
                                 std::int32_t one) {
     const AllocationFailureSuspended bookkeeping;
     if (!theHost->quiet)
-        theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0, FontHeadWord()});
+        theHost->narrowTexts.push_back({Widen(text), x, y, sx, sy, 0, FontHeadWord(), zero, one});
     Log("HostDrawNarrowText(%s, %g, %g, %g, %g, %g, %d)", text, x, y, sx, sy, zero, one);
 }
 void __cdecl FakeMenuDrawItem(const wchar_t* text, float x, float y, float sx, float sy,

@@ -41,6 +41,8 @@ struct DrawnText {
     float x, y, scaleX, scaleY;
     std::int32_t selected;      // HostMenuDrawItem only
     std::uint32_t fontHeadWord; // the first word of the host font block when it was drawn
+    float trailingFloat = -1;   // HostDrawNarrowText's last two arguments
+    std::int32_t trailingInt = -1;
 };
 
 struct FakeHost {
@@ -65,7 +67,8 @@ struct FakeHost {
     std::vector<void*> releasedDictionaries;
     MenuInputs menu;
     float fontHeight[3] = {0, 20.0f, 16.0f};
-    float textWidth = 40.0f;
+    float textWidth = 40.0f; // for texts not in textWidths
+    std::map<std::string, float> textWidths;
     std::vector<DrawnText> drawnItems, trackedItems, narrowTexts;
     std::vector<std::wstring> drawnStrings;
     std::vector<float> drawStringFloats;

@@ -17,7 +17,9 @@ using namespace host::addr;
 using sim::Address;
 
 constexpr float kX = 40.0f, kY = 120.5f, kScaleX = 0.75f, kScaleY = 0.875f, kSpacing = 21.25f, kGap = 3.5f;
-constexpr float kArrowHeight = 20.0f, kRowFontHeight = 16.0f, kArrowWidth = 40.0f;
+// The arrows differ in width, so that measuring the wrong one, or reusing one's box for the
+// other, puts a hot spot in the wrong place.
+constexpr float kArrowHeight = 20.0f, kRowFontHeight = 16.0f, kArrowWidth = 40.0f, kDownArrowWidth = 56.0f;
 
 class MenuDrawTest : public ::testing::Test {
   protected:
@@ -37,7 +39,8 @@ class MenuDrawTest : public ::testing::Test {
         sim::Data<float>(HostMenuArrowGap) = kGap;
         sim::Host().fontHeight[1] = kArrowHeight;
         sim::Host().fontHeight[2] = kRowFontHeight;
-        sim::Host().textWidth = kArrowWidth;
+        sim::Host().textWidth = 1000.0f;
+        sim::Host().textWidths = {{"~up~", kArrowWidth}, {"~down~", kDownArrowWidth}};
         sim::Host().tables[host::MainTextTable()] = {{"LANGUA", L"Language"}, {"IBACK", L"Back"}};
         const wchar_t* builtIn[5] = {L"English", L"Francais", L"Italiano", L"Deutsch", L"Espanol"};
         for (int row = 0; row < 5; ++row)
@@ -57,6 +60,7 @@ class MenuDrawTest : public ::testing::Test {
         sim::Host().log.clear();
         sim::Host().drawnItems.clear();
         sim::Host().narrowTexts.clear();
+        sim::Host().trackedItems.clear();
         const sim::HostCodeRun run = sim::RunHostCode(draw);
         EXPECT_TRUE(run.stackBalanced);
         EXPECT_TRUE(run.registersKept);
@@ -66,13 +70,16 @@ class MenuDrawTest : public ::testing::Test {
 
 // The arrows' places, from the layout rules: the factors are the single-precision numbers
 // nearest 0.723, 0.002 and 0.384, and one single-precision step below 0.01125.
+struct ArrowLayout {
+    float y = kY, spacing = kSpacing, gap = kGap, rowFontHeight = kRowFontHeight, arrowHeight = kArrowHeight;
+};
 const double kNudge = std::ldexp(0xB851EB, -30);
-float UpArrowY() {
-    return static_cast<float>(double{kY} - double{0.723f} * kArrowHeight - kNudge);
+float UpArrowY(const ArrowLayout& at = {}) {
+    return static_cast<float>(double{at.y} - double{0.723f} * at.arrowHeight - kNudge);
 }
-float DownArrowY() {
-    const float gap = static_cast<float>(double{kGap} + kRowFontHeight - double{0.002f});
-    return static_cast<float>(9.0 * kSpacing + kY + gap - double{0.384f} * kArrowHeight + kNudge);
+float DownArrowY(const ArrowLayout& at = {}) {
+    const float gap = static_cast<float>(double{at.gap} + at.rowFontHeight - double{0.002f});
+    return static_cast<float>(9.0 * at.spacing + at.y + gap - double{0.384f} * at.arrowHeight + kNudge);
 }
 
 TEST_F(MenuDrawTest, APageIsTitleArrowsRowsAndBackLabelInOrder) {
@@ -118,16 +125,68 @@ TEST_F(MenuDrawTest, ArrowAndRowPlacesAreExact) {
     const sim::DrawnText& down = sim::Host().narrowTexts[1];
     EXPECT_EQ(sim::FloatBits(up.y), sim::FloatBits(UpArrowY()));
     EXPECT_EQ(sim::FloatBits(down.y), sim::FloatBits(DownArrowY()));
-    EXPECT_EQ(up.x, kX);
-    EXPECT_EQ(up.scaleX, 1.25f);
-    EXPECT_EQ(down.scaleY, 1.25f);
+    for (const sim::DrawnText* arrow : {&up, &down}) {
+        EXPECT_EQ(arrow->x, kX);
+        EXPECT_EQ(arrow->scaleX, 1.25f);
+        EXPECT_EQ(arrow->scaleY, 1.25f);
+        EXPECT_EQ(sim::FloatBits(arrow->trailingFloat), sim::FloatBits(0.0f));
+        EXPECT_EQ(arrow->trailingInt, 1);
+    }
+    // Each row is drawn and then tracked with the same name, place and scales.
+    const auto& drawn = sim::Host().drawnItems;
+    const auto& tracked = sim::Host().trackedItems;
+    ASSERT_EQ(drawn.size(), 10u);
+    ASSERT_EQ(tracked.size(), drawn.size());
     float y = kY;
-    for (const sim::DrawnText& item : sim::Host().drawnItems) {
-        EXPECT_EQ(sim::FloatBits(item.y), sim::FloatBits(y));
-        EXPECT_EQ(item.x, kX);
-        EXPECT_EQ(item.scaleX, kScaleX);
-        EXPECT_EQ(item.scaleY, kScaleY);
+    for (std::size_t row = 0; row < drawn.size(); ++row) {
+        for (const sim::DrawnText* item : {&drawn[row], &tracked[row]}) {
+            EXPECT_EQ(item->text, L"Lang" + std::to_wstring(row + 5)) << row;
+            EXPECT_EQ(sim::FloatBits(item->y), sim::FloatBits(y)) << row;
+            EXPECT_EQ(item->x, kX) << row;
+            EXPECT_EQ(item->scaleX, kScaleX) << row;
+            EXPECT_EQ(item->scaleY, kScaleY) << row;
+        }
         y = y + kSpacing;
+    }
+}
+
+// Layouts where each likely slip in the arithmetic moves an arrow by at least one float
+// step: a factor taken as the exact decimal instead of its single-precision value (0.723,
+// 0.002, 0.384), the nudge as exactly 0.01125, the gap kept unrounded, or float arithmetic.
+TEST_F(MenuDrawTest, ArrowPlacesTellEverySlipInTheirFactorsApart) {
+    const ArrowLayout layouts[] = {
+        {.y = 12.21401309967041f, .arrowHeight = 23.94943618774414f},
+        {.y = 14.501626968383789f, .arrowHeight = 20.02529525756836f},
+        {.y = 106.1456298828125f,
+         .spacing = 10.742918968200684f,
+         .gap = 4.785362243652344f,
+         .rowFontHeight = 8.23316764831543f,
+         .arrowHeight = 9.96234130859375f},
+        {.y = 0.22390949726104736f,
+         .spacing = 0.019435660913586617f,
+         .gap = 0.0043462873436510563f,
+         .rowFontHeight = 0.0049160202033817768f,
+         .arrowHeight = 0.43969917297363281f},
+        {.y = 119.99715423583984f,
+         .spacing = 13.00968074798584f,
+         .gap = 8.7704849243164062f,
+         .rowFontHeight = 2.4241588115692139f,
+         .arrowHeight = 8.4589853286743164f},
+    };
+    Languages(20);
+    Begin();
+    voxa::CurrentPage = 1;
+    Pointer(-100, -100);
+    for (const ArrowLayout& at : layouts) {
+        sim::Data<float>(HostMenuY) = at.y;
+        sim::Data<float>(HostMenuRowSpacing) = at.spacing;
+        sim::Data<float>(HostMenuArrowGap) = at.gap;
+        sim::Host().fontHeight[1] = at.arrowHeight;
+        sim::Host().fontHeight[2] = at.rowFontHeight;
+        Draw();
+        ASSERT_EQ(sim::Host().narrowTexts.size(), 2u);
+        EXPECT_EQ(sim::FloatBits(sim::Host().narrowTexts[0].y), sim::FloatBits(UpArrowY(at))) << at.y;
+        EXPECT_EQ(sim::FloatBits(sim::Host().narrowTexts[1].y), sim::FloatBits(DownArrowY(at))) << at.y;
     }
 }
 
@@ -166,9 +225,18 @@ TEST_F(MenuDrawTest, ArrowsAreHotInsideTheirBoxOnly) {
     Pointer(kX + 1, UpArrowY() + kArrowHeight);
     Draw();
     EXPECT_FALSE(voxa::UpArrowHot);
-    Pointer(kX + kArrowWidth - 0.5f, DownArrowY() + kArrowHeight - 0.5f);
+    // The down arrow's own, wider box.
+    Pointer(kDownArrowWidth + kX - 0.5f, DownArrowY() + kArrowHeight - 0.5f);
     Draw();
     EXPECT_TRUE(voxa::DownArrowHot);
+    EXPECT_FALSE(voxa::UpArrowHot);
+    voxa::DownArrowHot = false;
+    Pointer(kX + kDownArrowWidth, DownArrowY());
+    Draw();
+    EXPECT_FALSE(voxa::DownArrowHot);
+    // Beyond the up arrow's width, within what the down arrow's would be.
+    Pointer(kX + kArrowWidth + 1, UpArrowY() + 1);
+    Draw();
     EXPECT_FALSE(voxa::UpArrowHot);
 }
 
