@@ -164,10 +164,14 @@ FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
 }
 
 // ---- text tables
+std::uint32_t FontHeadWord();
+
 std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
     const AllocationFailureSuspended bookkeeping;
     theHost->textLoads.emplace_back(path);
     theHost->tableBytesAtLoad.push_back(ReadBytes(reinterpret_cast<Address>(table), 20));
+    theHost->textLoadTables.push_back(table);
+    theHost->fontHeadAtTextLoad.push_back(FontHeadWord());
     Log("HostTextTableLoad(%s)", path);
     auto& entries = theHost->tables[table];
     entries.clear();

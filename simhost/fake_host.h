@@ -60,6 +60,8 @@ struct FakeHost {
     int liveStrings = 0;
     std::vector<std::string> textLoads;
     std::vector<std::vector<std::uint8_t>> tableBytesAtLoad; // the 20 bytes of each table loaded
+    std::vector<void*> textLoadTables;                       // the table of each load
+    std::vector<std::uint32_t> fontHeadAtTextLoad;           // the fonts applied at each load
     std::vector<std::string> fontLoads;
     std::vector<std::string> dictionaryLoads;
     std::map<void*, std::map<std::string, std::wstring>> tables;

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 using namespace host::addr;
@@ -31,8 +34,9 @@ class TextPathsTest : public ::testing::Test {
     void SetUp() override {
         sim::ResetPlugin("ROOT", "LEVELS/");
         sim::SetCurrentLevel(3, "HARBOUR");
-        hostGamePath = sim::ScratchText("HOST\\ENGLISH.GXT");
-        hostLevelPath = sim::ScratchText("HOST\\LEVEL.GXT");
+        // The host's own files, absent until a test writes them.
+        hostGamePath = sim::ScratchText((temp.path() + "ENGLISH.GXT").c_str());
+        hostLevelPath = sim::ScratchText((temp.path() + "LEVEL.GXT").c_str());
         gameEntry = sim::EmitCallSite(host::site::GameTextLoadCall, HostTextTableLoad,
                                       {kGameTable, {Ptr(hostGamePath)}, true});
         levelEntry = sim::EmitCallSite(host::site::LevelTextLoadCall, HostTextTableLoad,
@@ -65,11 +69,28 @@ class TextPathsTest : public ::testing::Test {
 
 TEST_F(TextPathsTest, AnExtraLanguageLoadsItsOwnFilesFromTheResolvedFolder) {
     AddPolski(language + "%GAMEPATH%");
+    sim::Language(0).DataFile = temp.WriteFile("pl.dat", "2 2 2 2 2 2 2 2");
+    voxa::LoadLanguageFontData();
+    const std::uint32_t polskiFonts = sim::Language(0).fontData->block.headWord0;
     sim::SetLanguageIndex(5);
-    EXPECT_EQ(Load(gameEntry).second, language + "ROOT/PC_Text/polski.gxt");
-    EXPECT_EQ(Load(levelEntry).second, language + "LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT");
-    EXPECT_TRUE(sim::Host().tables.count(reinterpret_cast<void*>(kGameTable)))
-        << "loaded into the host's table";
+    temp.WriteFile("VOXA\\Polski\\ROOT\\PC_Text\\polski.gxt", "POLSKI=Polski\n");
+    temp.WriteFile("VOXA\\Polski\\LEVELS\\HARBOUR\\PC_Text\\PC_HARBOUR_PL.GXT", "L=l\n");
+    std::memset(&voxa::HostFontData(), 0x11, sizeof(voxa::FontDataBlock));
+    EXPECT_EQ(Load(gameEntry), std::make_pair(std::uint8_t{1}, language + "ROOT/PC_Text/polski.gxt"));
+    EXPECT_EQ(sim::Host().textLoadTables, std::vector<void*>{reinterpret_cast<void*>(kGameTable)});
+    EXPECT_EQ(sim::Host().fontHeadAtTextLoad, std::vector<std::uint32_t>{polskiFonts})
+        << "the language's fonts are in place before its text loads";
+
+    // The level text goes into the level's own table, and leaves the fonts alone.
+    sim::Host().textLoadTables.clear();
+    std::memset(&voxa::HostFontData(), 0x11, sizeof(voxa::FontDataBlock));
+    EXPECT_EQ(Load(levelEntry),
+              std::make_pair(std::uint8_t{1}, language + "LEVELS/HARBOUR/PC_Text/PC_HARBOUR_PL.GXT"));
+    EXPECT_EQ(sim::Host().textLoadTables, std::vector<void*>{reinterpret_cast<void*>(kLevelTable)});
+    EXPECT_EQ(voxa::HostFontData().headWord0, 0x11111111u) << "a level load applies no language";
+    EXPECT_EQ(sim::Host().tables[reinterpret_cast<void*>(kLevelTable)]["L"], L"l");
+    std::remove((language + "LEVELS\\HARBOUR\\PC_Text\\PC_HARBOUR_PL.GXT").c_str());
+    EXPECT_EQ(Load(levelEntry).first, 0) << "a served level load that fails says so";
 }
 
 TEST_F(TextPathsTest, TheResultOfTheLoadComesBackInAL) {
@@ -122,12 +143,19 @@ TEST_F(TextPathsTest, BuiltInLanguagesPassTheHostsCallThroughButStillApplyTheirF
     std::memset(&voxa::HostFontData(), 0x11, sizeof hostBlock);
     for (int index : {0, 4, -1, 6, 1000}) {
         sim::SetLanguageIndex(index);
-        EXPECT_EQ(Load(gameEntry).second, hostGamePath) << index;
+        // The host's own result comes back unchanged: a failure, then a success.
+        EXPECT_EQ(Load(gameEntry), std::make_pair(std::uint8_t{0}, std::string(hostGamePath))) << index;
         EXPECT_EQ(std::memcmp(&voxa::HostFontData(), &hostBlock, sizeof hostBlock), 0)
             << "fonts applied first";
-        EXPECT_EQ(Load(levelEntry).second, hostLevelPath) << index;
+        EXPECT_EQ(sim::Host().fontHeadAtTextLoad.back(), hostBlock.headWord0);
         std::memset(&voxa::HostFontData(), 0x11, sizeof hostBlock);
+        EXPECT_EQ(Load(levelEntry), std::make_pair(std::uint8_t{0}, std::string(hostLevelPath))) << index;
+        EXPECT_EQ(voxa::HostFontData().headWord0, 0x11111111u) << "a level load applies no language";
     }
+    temp.WriteFile("ENGLISH.GXT", "ENG=English\n");
+    temp.WriteFile("LEVEL.GXT", "L=l\n");
+    EXPECT_EQ(Load(gameEntry).first, 1);
+    EXPECT_EQ(Load(levelEntry).first, 1);
 }
 
 TEST_F(TextPathsTest, WithoutAGameTextNameTheGameTextIsTheHostsButTheLevelTextIsNot) {
