@@ -9,8 +9,8 @@ namespace voxa {
 
 void __thiscall StartupInitHook(void* hostObject) {
     host::HostStartupInit(hostObject);
-    // Nothing may unwind into the host's code. Should memory run out, the languages go on
-    // with what was made so far: a name never made still shows the language's key.
+    // Nothing may unwind into the host's code. Running out of memory costs a language no
+    // more than its name, which then shows its key; the guard stays for what is unforeseen.
     try {
         BuildLanguageNames();
     } catch (...) {

@@ -80,7 +80,13 @@ void BuildLanguageNames() {
             NameFromKey(record.displayName, record.NameKey);
             continue;
         }
-        BuildExtraLanguageName(record);
+        // Should memory run out while its path is made, this language shows its key, which
+        // needs no memory, and the other languages still get their names.
+        try {
+            BuildExtraLanguageName(record);
+        } catch (...) {
+            NameFromKey(record.displayName, record.NameKey);
+        }
     }
     for (int row = 0; row < kBuiltInLanguageCount; ++row)
         BuildBuiltInName(row);

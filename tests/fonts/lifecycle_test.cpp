@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace {
 
 using namespace host::addr;
@@ -113,6 +115,8 @@ TEST_F(LifecycleTest, ShutdownFreesFontsThenDictionariesThenGoesOnIntoTheHostsRo
 
 TEST_F(LifecycleTest, RunningOutOfMemoryWhileNamesAreMadeStillLoadsFontsAndTextures) {
     AddPolski(true);
+    temp.WriteFile("polski.gxt", "POLSKI=Polski\n");
+    temp.WriteFile("game\\PC_Text\\PC_ENGLISH.GXT", "ENG=English\n");
     sim::StartCounting();
     sim::FailAllocation(0);
     Run(startup);
@@ -120,7 +124,52 @@ TEST_F(LifecycleTest, RunningOutOfMemoryWhileNamesAreMadeStillLoadsFontsAndTextu
     EXPECT_EQ(sim::Host().startupEcx, reinterpret_cast<void*>(0x1234ABCD));
     EXPECT_NE(sim::Language(0).textureDictionary, nullptr);
     EXPECT_NE(sim::Language(0).fontData, nullptr);
-    EXPECT_EQ(sim::Language(0).displayName[63], 0) << "a name field always ends in a terminator";
+    EXPECT_EQ(std::wstring(sim::Language(0).displayName), L"POLSKI") << "the name never made shows the key";
+    EXPECT_EQ(std::wstring(voxa::BuiltInLanguageNames[0]), L"English") << "the other names are made";
+}
+
+// Memory running out at any one allocation loses the name being made, which then shows the
+// language's key, and no other name.
+TEST_F(LifecycleTest, RunningOutOfMemoryAtAnyPointLosesOnlyTheNameBeingMade) {
+    AddPolski(true);
+    voxa::LanguageRecord& cestina = sim::AddLanguage("CESTINA");
+    cestina.TextDirectory = temp.path();
+    cestina.GameGXTName = "cestina.gxt";
+    temp.WriteFile("polski.gxt", "POLSKI=Polski\n");
+    temp.WriteFile("cestina.gxt", "CESTINA=Cestina\n");
+    const char* builtIn[5][3] = {{"ENGLISH", "ENG", "English"},
+                                 {"FRENCH", "FRA", "Francais"},
+                                 {"ITALIAN", "ITA", "Italiano"},
+                                 {"GERMAN", "GER", "Deutsch"},
+                                 {"SPANISH", "ESP", "Espanol"}};
+    for (const auto& [file, key, name] : builtIn)
+        temp.WriteFile(std::string("game\\PC_Text\\PC_") + file + ".GXT",
+                       std::string(key) + "=" + name + "\n");
+    const std::wstring keys[2] = {L"POLSKI", L"CESTINA"}, names[2] = {L"Polski", L"Cestina"};
+
+    sim::StartCounting();
+    int lost = 0;
+    for (long after = 0; after < 64; ++after) {
+        for (voxa::LanguageRecord& record : voxa::LanguageCatalogue)
+            std::wmemset(record.displayName, L'?', voxa::kDisplayNameLength);
+        std::memset(voxa::BuiltInLanguageNames, 0, sizeof voxa::BuiltInLanguageNames);
+        sim::FailAllocation(after);
+        EXPECT_NO_THROW(voxa::BuildLanguageNames()) << after;
+        sim::FailAllocation(-1);
+        int keptKeys = 0;
+        for (std::size_t i = 0; i < 2; ++i) {
+            const std::wstring shown = sim::Language(i).displayName;
+            EXPECT_TRUE(shown == names[i] || shown == keys[i]) << after << ": " << sim::Narrow(shown);
+            keptKeys += shown == keys[i];
+        }
+        EXPECT_LE(keptKeys, 1) << "one failure loses one name";
+        for (int row = 0; row < 5; ++row)
+            EXPECT_EQ(sim::Narrow(voxa::BuiltInLanguageNames[row]), builtIn[row][2]) << after;
+        lost += keptKeys;
+        if (keptKeys == 0)
+            break; // past the last allocation: every name made
+    }
+    EXPECT_GE(lost, 2) << "failures hit while each extra language's name was made";
 }
 
 } // namespace

@@ -75,11 +75,12 @@ TEST_F(ConversionTest, NarrowToWideSharedTakesExactlyLengthBytesUpTo256) {
     EXPECT_EQ(sim::Data<std::uint16_t>(HostWideBuffer + 514), 0xBEEF);
 
     wide[0] = L'Q';
+    sim::Data<std::uint32_t>(HostWideBuffer - 4) = 0xCAFEF00D; // just before it
     for (std::int32_t refused : {257, 1000, -1, INT32_MIN}) {
         run = CallHost(host::site::NarrowToWideSharedEntry, {Ptr(text), static_cast<std::uint32_t>(refused)});
         EXPECT_EQ(run.eax, 0u) << refused;
         EXPECT_EQ(wide[0], L'Q') << "nothing written for " << refused;
-        EXPECT_EQ(sim::Data<std::uint16_t>(HostWideBuffer - 2), 0u) << "nothing written before the buffer";
+        EXPECT_EQ(sim::Data<std::uint32_t>(HostWideBuffer - 4), 0xCAFEF00Du) << "nothing written before it";
     }
 
     run = CallHost(host::site::NarrowToWideSharedEntry, {Ptr(text), 0});
