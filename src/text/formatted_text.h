@@ -5,10 +5,10 @@
 
 namespace voxa {
 
-// How much of HostPrintBuffer a formatted text may take, terminator included. The host's
-// buffer is followed by other host data 0x558 bytes on (684 units); one drawn line never
-// needs more than this, and a longer result is cut rather than written past the buffer.
-constexpr int kPrintBufferUnits = 256;
+// How much of HostPrintBuffer a formatted text may take, terminator included: all of it, as
+// the host's next datum lies 0x558 bytes on. Whatever the host would show fits whole; only a
+// longer result is cut, rather than written past the buffer.
+constexpr int kPrintBufferUnits = 0x558 / 2;
 constexpr int kSceneLabelUnits = 512;
 
 extern wchar_t SceneLabelBuffer[kSceneLabelUnits];

@@ -197,13 +197,14 @@ TEST_F(HostileTest, NoConversionOrFormatWritesPastItsBuffer) {
         for (wchar_t& unit : wide)
             unit = static_cast<wchar_t>(1 + random() % 0xFFFF);
         voxa::WideToNarrow(wide.c_str());
-        const std::string narrow = RandomBytes(random, random() % 600);
+        // Every length asked for lies within the text, so only the plug-in could read past it.
+        const std::string narrow = RandomBytes(random, 600);
         voxa::NarrowToWideShared(narrow.c_str(), static_cast<std::int32_t>(random() % 600) - 150);
         voxa::DrawFormattedText(0, 0, 0, 0, L"%s|%d|%s", wide.c_str(), round, wide.c_str());
         ASSERT_TRUE(canaries.Intact()) << round;
     }
-    for (std::int32_t length : {INT32_MIN, -257, -1, 0, 1, 255, 256, 257, 1000, INT32_MAX}) {
-        const std::string text(300, 't');
+    const std::string text(1000, 't');
+    for (std::int32_t length : {INT32_MIN, -257, -1, 0, 1, 255, 256, 257, 1000}) {
         const wchar_t* result = voxa::NarrowToWideShared(text.c_str(), length);
         EXPECT_EQ(result != nullptr, length >= 0 && length <= 256) << length;
         ASSERT_TRUE(canaries.Intact()) << length;

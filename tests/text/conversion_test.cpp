@@ -65,7 +65,8 @@ TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
 }
 
 TEST_F(ConversionTest, NarrowToWideSharedTakesExactlyLengthBytesUpTo256) {
-    const char* text = sim::ScratchText(std::string(300, 'b').c_str());
+    // Longer than every length asked for below, so that none reads past it.
+    const char* text = sim::ScratchText(std::string(1000, 'b').c_str());
     auto* wide = reinterpret_cast<wchar_t*>(HostWideBuffer);
     sim::Data<std::uint16_t>(HostWideBuffer + 514) = 0xBEEF; // just past the host's buffer
 
@@ -159,13 +160,21 @@ TEST_F(ConversionTest, DrawFormattedTextFormatsWideTextAndHandsTheFloatsOn) {
     EXPECT_EQ(reinterpret_cast<const wchar_t*>(HostPrintBuffer), std::wstring(L"Kasia has 42 points"));
 }
 
-TEST_F(ConversionTest, DrawFormattedTextNeverWritesPastItsShareOfThePrintBuffer) {
-    const std::wstring longText(2000, L'w');
+// The host's print buffer holds 684 units before its next datum (0x558 bytes on): a text
+// of up to 683 units is drawn whole, a longer one cut there, and nothing lands beyond.
+TEST_F(ConversionTest, DrawFormattedTextUsesThePrintBufferToItsEndAndNoFurther) {
+    const std::wstring text600(600, L'w'), text2000(2000, L'w');
+    sim::Data<std::uint32_t>(HostPrintBuffer + 0x558) = 0xCAFEF00D; // the host's next datum
+    voxa::DrawFormattedText(0, 0, 0, 0, L"%s", text600.c_str());
+    EXPECT_EQ(sim::Host().drawnStrings.back(), text600);
+    voxa::DrawFormattedText(0, 0, 0, 0, L"%s%d", text600.c_str(), 1234567890);
+    EXPECT_EQ(sim::Host().drawnStrings.back(), text600 + L"1234567890") << "610 units, whole";
+    voxa::DrawFormattedText(0, 0, 0, 0, L"%s%s", text600.c_str(), std::wstring(100, L'x').c_str());
+    EXPECT_EQ(sim::Host().drawnStrings.back(), text600 + std::wstring(83, L'x')) << "700 units, cut at 683";
     std::memset(reinterpret_cast<void*>(HostPrintBuffer), 0xCD, 0x558);
-    voxa::DrawFormattedText(0, 0, 0, 0, L"%s%s", longText.c_str(), longText.c_str());
-    EXPECT_EQ(sim::Host().drawnStrings.back(), std::wstring(voxa::kPrintBufferUnits - 1, L'w'));
-    for (Address at = HostPrintBuffer + 2 * voxa::kPrintBufferUnits; at < HostPrintBuffer + 0x558; ++at)
-        ASSERT_EQ(sim::Data<std::uint8_t>(at), 0xCD) << std::hex << at;
+    voxa::DrawFormattedText(0, 0, 0, 0, L"%s%s", text2000.c_str(), text2000.c_str());
+    EXPECT_EQ(sim::Host().drawnStrings.back().size(), 683u);
+    EXPECT_EQ(sim::Data<std::uint32_t>(HostPrintBuffer + 0x558), 0xCAFEF00Du);
 }
 
 } // namespace
