@@ -14,10 +14,12 @@ namespace {
 std::atomic<long> fileCalls{0};
 std::atomic<long> allocations{0};
 std::atomic<long> allocationsBeforeFailure{-1};
+std::atomic<long> openSearches{0};
 
 decltype(&CreateFileA) realCreateFileA;
 decltype(&CreateFileW) realCreateFileW;
 decltype(&FindFirstFileA) realFindFirstFileA;
+decltype(&FindClose) realFindClose;
 decltype(&GetPrivateProfileStringA) realGetPrivateProfileStringA;
 decltype(&GetPrivateProfileIntA) realGetPrivateProfileIntA;
 decltype(&GetFileAttributesA) realGetFileAttributesA;
@@ -34,7 +36,14 @@ HANDLE WINAPI CountedCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBU
 }
 HANDLE WINAPI CountedFindFirstFileA(LPCSTR a, LPWIN32_FIND_DATAA b) {
     ++fileCalls;
-    return realFindFirstFileA(a, b);
+    HANDLE search = realFindFirstFileA(a, b);
+    if (search != INVALID_HANDLE_VALUE)
+        ++openSearches;
+    return search;
+}
+BOOL WINAPI CountedFindClose(HANDLE search) {
+    --openSearches;
+    return realFindClose(search);
 }
 DWORD WINAPI CountedGetPrivateProfileStringA(LPCSTR a, LPCSTR b, LPCSTR c, LPSTR d, DWORD e, LPCSTR f) {
     ++fileCalls;
@@ -84,12 +93,14 @@ void StartCounting() {
         realCreateFileA = &CreateFileA;
         realCreateFileW = &CreateFileW;
         realFindFirstFileA = &FindFirstFileA;
+        realFindClose = &FindClose;
         realGetPrivateProfileStringA = &GetPrivateProfileStringA;
         realGetPrivateProfileIntA = &GetPrivateProfileIntA;
         realGetFileAttributesA = &GetFileAttributesA;
         Redirect("CreateFileA", &CountedCreateFileA, realCreateFileA);
         Redirect("CreateFileW", &CountedCreateFileW, realCreateFileW);
         Redirect("FindFirstFileA", &CountedFindFirstFileA, realFindFirstFileA);
+        Redirect("FindClose", &CountedFindClose, realFindClose);
         Redirect("GetPrivateProfileStringA", &CountedGetPrivateProfileStringA, realGetPrivateProfileStringA);
         Redirect("GetPrivateProfileIntA", &CountedGetPrivateProfileIntA, realGetPrivateProfileIntA);
         Redirect("GetFileAttributesA", &CountedGetFileAttributesA, realGetFileAttributesA);
@@ -97,11 +108,12 @@ void StartCounting() {
     }
     fileCalls = 0;
     allocations = 0;
+    openSearches = 0;
     counting = true;
 }
 
 IoAndHeapCounts Counted() {
-    return {fileCalls.load(), allocations.load()};
+    return {fileCalls.load(), allocations.load(), openSearches.load()};
 }
 
 void FailAllocation(long after) {

@@ -55,19 +55,35 @@ bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t buffer
     return true;
 }
 
+// The search is closed however the walk ends, also when a callback throws (out of memory).
+class FolderSearch {
+  public:
+    FolderSearch(const char* pattern, WIN32_FIND_DATAA& entry) : handle_(FindFirstFileA(pattern, &entry)) {}
+    ~FolderSearch() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            FindClose(handle_);
+    }
+    FolderSearch(const FolderSearch&) = delete;
+    FolderSearch& operator=(const FolderSearch&) = delete;
+    bool Opened() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAA& entry) { return FindNextFileA(handle_, &entry) != FALSE; }
+
+  private:
+    HANDLE handle_;
+};
+
 void ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context) {
     char pattern[kPathBufferLength];
     if (!FormatPath(pattern, "%s*.*", folderPath))
         return;
     WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(pattern, &entry);
-    if (search == INVALID_HANDLE_VALUE)
+    FolderSearch search(pattern, entry);
+    if (!search.Opened())
         return;
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && entry.cFileName[0] != '.')
             callback(entry.cFileName, context);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (search.Next(entry));
 }
 
 void AddLanguageFromFolder(const char* folderName, void* parentPath) {

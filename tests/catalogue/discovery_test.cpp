@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
+#include "simhost/io_counter.h"
 #include "simhost/test_folders.h"
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <set>
 
 namespace {
@@ -106,6 +108,28 @@ TEST_F(DiscoveryTest, ALangIniPathOf259CharactersIsFoundAndOneOf260IsSkippedAlon
     std::vector<std::string> found = Found();
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"LONG259", "SHORT"}));
+}
+
+// The entry point catches what discovery throws; the folder search must not stay open.
+TEST_F(DiscoveryTest, RunningOutOfMemoryAtAnyPointLeavesNoSearchOpen) {
+    for (const char* name : {"A", "B", "C"})
+        AddLanguage(name, name);
+    sim::StartCounting();
+    bool completed = false;
+    for (long after = 0; after < 200 && !completed; ++after) {
+        voxa::LanguageCatalogue.Clear();
+        sim::StartCounting();
+        sim::FailAllocation(after);
+        try {
+            Discover(voxa);
+            completed = true;
+        } catch (const std::bad_alloc&) {
+        }
+        sim::FailAllocation(-1);
+        EXPECT_EQ(sim::Counted().openSearches, 0) << "failing allocation " << after;
+    }
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(Found().size(), 3u);
 }
 
 TEST_F(DiscoveryTest, ASearchPatternThatWouldNotFitFindsNothing) {
