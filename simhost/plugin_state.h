@@ -5,7 +5,7 @@
 #include "fake_host.h"
 
 #include "catalogue/catalogue.h"
-#include "core/patch_table.h"
+#include "plugin/patch_table.h"
 #include "fonts/font_data.h"
 #include "menu/menu_state.h"
 #include "text/language_names.h"

@@ -1,4 +1,3 @@
-#include "core/patch_table.h"
 #include "core/patch_writer.h"
 #include "simhost/fake_host.h"
 #include "simhost/host_code.h"

@@ -1,6 +1,6 @@
 #include "catalogue/catalogue.h"
-#include "core/entry.h"
-#include "core/patch_table.h"
+#include "plugin/entry.h"
+#include "plugin/patch_table.h"
 #include "simhost/plugin_state.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/patch_table.h"
+#include "plugin/patch_table.h"
 
 #include "catalogue/language_index.h"
 #include "fonts/font_data.h"

@@ -1,7 +1,7 @@
-#include "core/entry.h"
+#include "plugin/entry.h"
 
 #include "catalogue/discovery.h"
-#include "core/patch_table.h"
+#include "plugin/patch_table.h"
 
 namespace voxa {
 
