@@ -20,7 +20,9 @@ if [ ! -f "$wine_ready_mark" ] || [ "$(cat "$wine_ready_mark")" != "$wine_versio
   # wineboot can give up waiting for Wine's services on a slow machine and still leave a
   # usable prefix; what counts is that the prefix then holds its registry.
   wineboot --init >/dev/null 2>&1 </dev/null || true
-  wineserver -w >/dev/null 2>&1 || true
+  # Stopping the server saves the registry now. (Waiting for it to stop by itself can take
+  # forever under an emulator, where Wine's desktop process stays.)
+  wineserver -k >/dev/null 2>&1 || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: could not create the prefix $WINEPREFIX" >&2
     exit 1
