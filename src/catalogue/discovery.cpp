@@ -1,6 +1,7 @@
 #include "catalogue/discovery.h"
 
 #include "catalogue/catalogue.h"
+#include "core/startup_log.h"
 
 #include <windows.h>
 
@@ -72,36 +73,56 @@ class FolderSearch {
     HANDLE handle_;
 };
 
-void ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context) {
+bool ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context) {
     char pattern[kPathBufferLength];
     if (!FormatPath(pattern, "%s*.*", folderPath))
-        return;
+        return false;
     WIN32_FIND_DATAA entry;
     FolderSearch search(pattern, entry);
     if (!search.Opened())
-        return;
+        return false;
     do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && entry.cFileName[0] != '.')
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            continue;
+        if (entry.cFileName[0] != '.')
             callback(entry.cFileName, context);
+        else if (std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0)
+            LogLine("skipped %s: a folder whose name begins with a dot is hidden", entry.cFileName);
     } while (search.Next(entry));
+    return true;
 }
 
 void AddLanguageFromFolder(const char* folderName, void* parentPath) {
     char iniPath[kPathBufferLength];
     // A lang.ini path too long for its buffer skips this folder only.
-    if (!FormatPath(iniPath, "%s%s\\lang.ini", static_cast<const char*>(parentPath), folderName))
+    if (!FormatPath(iniPath, "%s%s\\lang.ini", static_cast<const char*>(parentPath), folderName)) {
+        LogLine("skipped %s: the path of its lang.ini is longer than %u characters", folderName,
+                static_cast<unsigned>(kPathBufferLength - 1));
         return;
-    if (!PathFileExistsA(iniPath))
+    }
+    if (!PathFileExistsA(iniPath)) {
+        LogLine("skipped %s: it holds no lang.ini", folderName);
         return;
+    }
     const LanguageRecord record = ReadLangIni(iniPath);
     LanguageCatalogue.PushBack(record);
+    LogLine("language %u: NameKey \"%s\", folder %s", static_cast<unsigned>(LanguageCatalogue.size() + 4),
+            record.NameKey.c_str(), folderName);
 }
 
 void DiscoverLanguages() {
     char languagesPath[kPathBufferLength];
-    if (!PluginSubfolderPath(kLanguagesFolder, languagesPath, sizeof languagesPath))
+    if (!PluginSubfolderPath(kLanguagesFolder, languagesPath, sizeof languagesPath)) {
+        LogLine("the plug-in's folder path is too long to hold VOXA\\: no extra languages");
         return;
-    ForEachSubfolder(languagesPath, AddLanguageFromFolder, languagesPath);
+    }
+    LogLine("reading the languages in %s", languagesPath);
+    if (!ForEachSubfolder(languagesPath, AddLanguageFromFolder, languagesPath)) {
+        LogLine("there is no such folder: no extra languages");
+        return;
+    }
+    LogLine("%u extra language%s found", static_cast<unsigned>(LanguageCatalogue.size()),
+            LanguageCatalogue.size() == 1 ? "" : "s");
 }
 
 } // namespace voxa

@@ -16,8 +16,8 @@ bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t buffer
 using SubfolderCallback = void (*)(const char* entryName, void* context);
 
 // Calls callback for each direct sub-folder of folderPath (which ends in a backslash) whose
-// name does not begin with '.', in listing order.
-void ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context);
+// name does not begin with '.', in listing order. False when the folder cannot be listed.
+bool ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context);
 
 // Discovery's callback: appends the language of parentPath\folderName\lang.ini, if there is one.
 void AddLanguageFromFolder(const char* folderName, void* parentPath);

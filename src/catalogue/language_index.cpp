@@ -1,6 +1,7 @@
 #include "catalogue/language_index.h"
 
 #include "catalogue/catalogue.h"
+#include "core/startup_log.h"
 
 #include <windows.h>
 
@@ -49,18 +50,41 @@ std::int32_t BuiltInLanguageFor(std::int32_t primaryLanguage) {
     }
 }
 
+// Said once: the host asks when it chooses its starting language.
+void LogStartingLanguage(LANGID system, std::int32_t chosen, const char* why) {
+    static bool said = false;
+    if (said)
+        return;
+    said = true;
+    static const char* const kBuiltInNames[kBuiltInLanguageCount] = {"English", "German", "French", "Italian",
+                                                                     "Spanish"};
+    const LanguageRecord* record = CatalogueEntryForIndex(chosen);
+    LogLine("starting language: Windows language 0x%04X (primary language %d) gives %s%s%s (index %d, %s)",
+            system, system & 0x3FF, record != nullptr ? "NameKey \"" : "",
+            record != nullptr ? record->NameKey.c_str() : kBuiltInNames[chosen],
+            record != nullptr ? "\"" : "", static_cast<int>(chosen), why);
+}
+
 } // namespace
 
 std::int32_t __cdecl DefaultLanguageFromSystem() {
-    const std::int32_t primaryLanguage = GetUserDefaultLangID() & 0x3FF;
+    const LANGID system = GetUserDefaultLangID();
+    const std::int32_t primaryLanguage = system & 0x3FF;
     for (std::size_t position = 0; position < LanguageCatalogue.size(); ++position) {
         const std::int32_t wanted = LanguageCatalogue[position].WindowsLangID;
         if (wanted == -1)
             continue;
-        if (wanted == primaryLanguage || wanted == 0)
-            return kBuiltInLanguageCount + static_cast<std::int32_t>(position);
+        if (wanted == primaryLanguage || wanted == 0) {
+            const std::int32_t chosen = kBuiltInLanguageCount + static_cast<std::int32_t>(position);
+            LogStartingLanguage(system, chosen,
+                                wanted == 0 ? "its WindowsLangID 0 takes every language"
+                                            : "by its WindowsLangID");
+            return chosen;
+        }
     }
-    return BuiltInLanguageFor(primaryLanguage);
+    const std::int32_t chosen = BuiltInLanguageFor(primaryLanguage);
+    LogStartingLanguage(system, chosen, "built in");
+    return chosen;
 }
 
 } // namespace voxa

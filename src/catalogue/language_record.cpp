@@ -1,5 +1,7 @@
 #include "catalogue/language_record.h"
 
+#include "core/startup_log.h"
+
 #include <windows.h>
 
 #include <shlwapi.h>
@@ -18,6 +20,13 @@ bool ReadText(const char* iniPath, const char* key, const char* fallback, char (
     buffer[0] = '\0';
     const DWORD length =
         GetPrivateProfileStringA(kSection, key, fallback, buffer, kPathBufferLength, iniPath);
+    // A value that fills the buffer may have been cut: one more character of room tells.
+    if (length == kPathBufferLength - 1) {
+        char longer[kPathBufferLength + 1];
+        if (GetPrivateProfileStringA(kSection, key, fallback, longer, sizeof longer, iniPath) > length)
+            LogLine("%s: %s is longer than %u characters and was cut there", iniPath, key,
+                    static_cast<unsigned>(length));
+    }
     return length > 0;
 }
 

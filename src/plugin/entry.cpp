@@ -1,19 +1,26 @@
 #include "plugin/entry.h"
 
 #include "catalogue/discovery.h"
+#include "core/startup_log.h"
 #include "plugin/patch_table.h"
+
+#include <voxa_version.h>
 
 namespace voxa {
 
 BOOL PluginEntry(HINSTANCE, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
+    LogLine("voxa %s", VOXA_VERSION);
     try {
         DiscoverLanguages();
     } catch (...) {
         // Out of memory while reading the folders: the languages found so far still serve.
+        LogLine("memory ran out while the language folders were read; the languages found so far are used");
     }
     InstallPatches();
+    char logPath[MAX_PATH];
+    WriteStartupLog(PluginSubfolderPath("voxa.log", logPath, sizeof logPath) ? logPath : nullptr);
     return TRUE;
 }
 

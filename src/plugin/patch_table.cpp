@@ -1,6 +1,7 @@
 #include "plugin/patch_table.h"
 
 #include "catalogue/language_index.h"
+#include "core/startup_log.h"
 #include "fonts/font_data.h"
 #include "fonts/lifecycle_hooks.h"
 #include "fonts/texture_dictionaries.h"
@@ -153,19 +154,51 @@ std::span<const PatchEntry> PatchTable() {
     return kPatchTable;
 }
 
-bool HostBuildMatches() {
-    for (const PatchEntry& entry : kPatchTable)
-        if (!IsReadable(entry.site, PatchLength(entry.kind)))
+namespace {
+
+// Says why the process is not the expected build, or returns true when it is.
+bool CheckHostBuild(bool say) {
+    for (const PatchEntry& entry : kPatchTable) {
+        if (!IsReadable(entry.site, PatchLength(entry.kind))) {
+            if (say)
+                LogLine("build check failed: the game's code at 0x%06X is not there to read", entry.site);
             return false;
-    for (const ExpectedCall& expected : kExpectedHostCalls)
-        if (!HoldsCall(expected))
-            return false;
+        }
+    }
+    for (const ExpectedCall& expected : kExpectedHostCalls) {
+        if (HoldsCall(expected))
+            continue;
+        if (say) {
+            const auto* found = host::Pointer<const std::uint8_t>(expected.site);
+            const std::int32_t displacement = RelativeDisplacement(expected.site, expected.routine);
+            std::uint8_t wanted[5] = {0xE8};
+            std::memcpy(wanted + 1, &displacement, 4);
+            LogLine("build check failed at 0x%06X: found %02X %02X %02X %02X %02X, expected %02X %02X %02X "
+                    "%02X %02X "
+                    "(a call of 0x%06X)",
+                    expected.site, found[0], found[1], found[2], found[3], found[4], wanted[0], wanted[1],
+                    wanted[2], wanted[3], wanted[4], expected.routine);
+        }
+        return false;
+    }
     return true;
 }
 
+} // namespace
+
+bool HostBuildMatches() {
+    return CheckHostBuild(false);
+}
+
 void InstallPatches() {
-    if (HostBuildMatches())
-        WritePatches(kPatchTable);
+    if (!CheckHostBuild(true)) {
+        LogLine("this is not the game build voxa was made for: the game was left untouched, "
+                "and its own languages work as before");
+        return;
+    }
+    WritePatches(kPatchTable);
+    LogLine("build check passed: %u rows written into the game's code",
+            static_cast<unsigned>(std::size(kPatchTable)));
 }
 
 } // namespace voxa

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <voxa_version.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -161,6 +164,23 @@ class PluginTest : public ::testing::Test {
     }
     void Load(bool away = false) { plugin = sim::LoadPlugin(sim::InstallPluginInto(game), away); }
 
+    // voxa.log beside the plug-in, or "(none)".
+    std::string Log() const {
+        HANDLE file = CreateFileA((game + "voxa.log").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return "(none)";
+        std::string text(1 << 16, '\0');
+        DWORD read = 0;
+        ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+        CloseHandle(file);
+        text.resize(read);
+        return text;
+    }
+    static bool Has(const std::string& log, const std::string& line) {
+        return log.find("voxa: " + line + "\r\n") != std::string::npos;
+    }
+
     // The language folders in the order the file system lists them: their order in the menu.
     std::vector<std::string> Listing() const {
         std::vector<std::string> names;
@@ -224,6 +244,56 @@ class PluginTest : public ::testing::Test {
 TEST_F(PluginTest, EveryRowIsWrittenAndReachesThePlugin) {
     Load();
     ExpectEveryRow();
+}
+
+TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
+    temp.WriteFile("game\\voxa.log", "the last run's log, replaced\r\n");
+    temp.MakeFolder("game\\VOXA\\.hidden");
+    // A folder whose lang.ini path is one character too long to be read.
+    const std::string longName(259 - (game + "VOXA\\").size() - 9 + 1, 'x');
+    const std::wstring wideGame(game.begin(), game.end()), wideName(longName.begin(), longName.end());
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wideGame + L"VOXA\\" + wideName).c_str(), nullptr));
+    Load();
+    ExpectEveryRow();
+    const std::string log = Log();
+    const std::vector<std::string> lines = {
+        "voxa " VOXA_VERSION,
+        "reading the languages in " + game + "VOXA\\",
+        "language " + std::to_string(IndexOf("Polski")) + ": NameKey \"POLSKI\", folder Polski",
+        "language " + std::to_string(IndexOf("Cestina")) + ": NameKey \"CESTINA\", folder Cestina",
+        "skipped NotALanguage: it holds no lang.ini",
+        "skipped .hidden: a folder whose name begins with a dot is hidden",
+        "skipped " + longName + ": the path of its lang.ini is longer than 259 characters",
+        "2 extra languages found",
+        "build check passed: 42 rows written into the game's code",
+    };
+    for (const std::string& line : lines)
+        EXPECT_TRUE(Has(log, line)) << "missing: " << line << "\n" << log;
+    EXPECT_EQ(log.rfind("voxa: voxa " VOXA_VERSION "\r\n", 0), 0u) << "the version comes first";
+    EXPECT_EQ(log.find("the last run"), std::string::npos);
+    EXPECT_LT(log.size(), 1200u) << "a few lines, no more";
+}
+
+TEST_F(PluginTest, AValueCutAt259CharactersIsLogged) {
+    WriteLanguage("Cestina", "NameKey=CESTINA\r\nGameGXTName=" + std::string(300, 'g') + "\r\n");
+    Load();
+    EXPECT_TRUE(Has(Log(), game +
+                               "VOXA\\Cestina\\lang.ini: GameGXTName is longer than 259 characters and was "
+                               "cut there"))
+        << Log();
+}
+
+TEST_F(PluginTest, AFolderWhereNoFileCanBeWrittenGetsNoLogAndChangesNothingElse) {
+    // Where the log cannot be created, start-up goes on as ever. On Windows a game folder
+    // under Program Files refuses the file (access denied); Wine ignores the read-only
+    // attribute of folders and these tests run as root, so a folder of the log's name stands
+    // in the way here and CreateFileA fails at the same call.
+    temp.MakeFolder("game\\voxa.log");
+    Load();
+    ExpectEveryRow();
+    EXPECT_EQ(sim::HostNarrows(L"ok"), "ok");
+    sim::RunChecked(sites.startup);
+    EXPECT_EQ(sim::RunChecked(sites.shutdown).eax, 0x5EED5EEDu);
 }
 
 TEST_F(PluginTest, RowsAreWrittenInTableOrderAsProtectedSpans) {
@@ -429,6 +499,18 @@ TEST_F(PluginTest, AHostOfAnotherBuildIsLeftUntouched) {
         Load();
         const auto after = sim::ReadBytes(sim::kImageStart, sim::kImageEnd - sim::kImageStart);
         EXPECT_TRUE(before == after) << "nothing written for a difference at " << std::hex << site;
+        char found[64];
+        const auto* code = reinterpret_cast<const std::uint8_t*>(site);
+        std::snprintf(found, sizeof found,
+                      "build check failed at 0x%06X: found %02X %02X %02X %02X %02X, expected ", site,
+                      code[0], code[1], code[2], code[3], code[4]);
+        const std::string log = Log();
+        EXPECT_NE(log.find(found), std::string::npos) << log;
+        EXPECT_TRUE(Has(log,
+                        "this is not the game build voxa was made for: the game was left untouched, and its "
+                        "own languages work as before"))
+            << log;
+        EXPECT_EQ(log.find("rows written"), std::string::npos);
         sim::Data<std::uint8_t>(site + 1) ^= 0x01;
         // The host's own code runs as it always did.
         EXPECT_EQ(sim::RunChecked(sites.defaultLanguage).eax, sim::kHostsOwnLanguageChoice);
@@ -455,6 +537,13 @@ TEST_F(PluginTest, TheHostsLifeFromStartUpToShutdown) {
     const std::uint32_t chosen = sim::RunChecked(sites.defaultLanguage).eax;
     if ((GetUserDefaultLangID() & 0x3FF) == 21) {
         EXPECT_EQ(chosen, static_cast<std::uint32_t>(polski));
+        char line[160];
+        std::snprintf(
+            line, sizeof line,
+            "starting language: Windows language 0x%04X (primary language 21) gives NameKey \"POLSKI\" "
+            "(index %d, by its WindowsLangID)",
+            GetUserDefaultLangID(), polski);
+        EXPECT_TRUE(Has(Log(), line)) << Log();
     }
     sim::SetLanguageIndex(0);
 

@@ -1,0 +1,19 @@
+#pragma once
+// What the plug-in did at start-up, in plain words for a player or whoever helps them:
+// voxa.log beside the plug-in, and the same lines through OutputDebugStringA. Every line
+// starts with "voxa: ". Nothing here can fail in a way the plug-in or the game would notice:
+// a line that cannot be kept or written is dropped.
+
+namespace voxa {
+
+// Adds a line. Before WriteStartupLog the lines are kept; afterwards each goes out at once.
+[[gnu::format(gnu_printf, 1, 2)]] void LogLine(const char* format, ...) noexcept;
+
+// Writes the kept lines to `path` (replacing the last log) and sends them to a debugger,
+// then forgets them. A null path, or a file that cannot be written, writes no file.
+void WriteStartupLog(const char* path) noexcept;
+
+// Forgets everything, as before start-up (for tests that start the plug-in's code again).
+void ResetStartupLog() noexcept;
+
+} // namespace voxa
