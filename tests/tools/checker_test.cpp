@@ -1,3 +1,4 @@
+#include "catalogue/language_record.h"
 #include "check.h"
 #include "simhost/test_folders.h"
 
@@ -125,6 +126,66 @@ TEST_F(CheckerTest, WithoutATextRootThePlaceholderIsNotResolved) {
     GoodLanguage("A");
     const std::string output = voxa_check::Format(CheckVoxaFolder(voxa, {}));
     EXPECT_NE(output.find("not looked for: give --text-root"), std::string::npos) << output;
+}
+
+// The same good language saved the ways a translator's editor can save it. Wine's profile
+// reader (this process's own) reads every one of them; Windows reads some otherwise, and the
+// checker must judge as Windows does.
+class CheckerEncodingTest : public CheckerTest {
+  protected:
+    std::string keys = "[LANG]\r\nNameKey=GOOD\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=good.gxt\r\n"
+                       "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n";
+    static std::string Utf16(const std::string& ascii, bool bigEndian) {
+        std::string bytes;
+        for (char c : ascii)
+            bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    }
+    // Writes lang.ini as `bytes`; returns the NameKey Wine reads from it.
+    std::string Save(const std::string& bytes) {
+        GoodLanguage("L");
+        const std::string ini = temp.WriteFile("VOXA\\L\\lang.ini", bytes);
+        return voxa::ReadLangIni(ini.c_str()).NameKey;
+    }
+};
+
+TEST_F(CheckerEncodingTest, AUtf8MarkBeforeTheSectionHidesEveryKeyFromWindows) {
+    EXPECT_EQ(Save("\xEF\xBB\xBF" + keys), "GOOD") << "Wine skips the mark";
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_FALSE(report.ok()) << "on Windows the language loads no text";
+    ExpectWarning("lang.ini starts with a UTF-8 byte-order mark: Windows does not recognise it and reads the "
+                  "first line as \"\xEF\xBB\xBF[LANG]\", which is no section header");
+}
+
+TEST_F(CheckerEncodingTest, AUtf8MarkBeforeACommentSpoilsOnlyThatLineAndLettersDiffer) {
+    EXPECT_EQ(Save("\xEF\xBB\xBF; Espa\xC3\xB1ol\r\n" + keys), "GOOD");
+    EXPECT_TRUE(CheckVoxaFolder(voxa, withRoot).ok());
+    ExpectWarning(
+        "lang.ini starts with a UTF-8 byte-order mark: Windows does not recognise it and reads it as "
+        "part of the first line");
+    ExpectWarning("lang.ini is UTF-8 with letters beyond ASCII");
+}
+
+TEST_F(CheckerEncodingTest, BigEndianUtf16IsReadByWineOnly) {
+    EXPECT_EQ(Save(std::string("\xFE\xFF") + Utf16(keys, true)), "GOOD");
+    EXPECT_FALSE(CheckVoxaFolder(voxa, withRoot).ok());
+    ExpectWarning("lang.ini is UTF-16 big-endian");
+}
+
+TEST_F(CheckerEncodingTest, LittleEndianUtf16WithItsMarkAndAnsiAreReadAlike) {
+    EXPECT_EQ(Save(std::string("\xFF\xFE") + Utf16(keys, false)), "GOOD");
+    auto report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_TRUE(report.ok());
+    EXPECT_EQ(report.languages.at(0).warnings, std::vector<std::string>{});
+    Save(keys);
+    report = CheckVoxaFolder(voxa, withRoot);
+    EXPECT_EQ(report.languages.at(0).warnings, std::vector<std::string>{});
+}
+
+TEST_F(CheckerEncodingTest, Utf16WithoutItsMarkIsNoTextToEitherReader) {
+    EXPECT_NE(Save(Utf16(keys, false)), "GOOD");
+    EXPECT_FALSE(CheckVoxaFolder(voxa, withRoot).ok());
+    ExpectWarning("lang.ini holds NUL bytes but no byte-order mark");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "check.h"
+#include "windows_reading.h"
 
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
@@ -55,8 +56,27 @@ void CheckFile(LanguageReport& report, const char* key, const std::string& path)
         report.warnings.push_back(std::string(key) + " names a file that does not exist: " + path);
 }
 
+std::string FileBytes(const std::string& path) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
 void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, const std::string& ini,
                    const Options& options) {
+    // The record comes from this machine's profile reader; where Windows would read the file
+    // otherwise, the player's game does what Windows reads.
+    const WindowsReading windows = HowWindowsReads(FileBytes(ini));
+    report.warnings.insert(report.warnings.end(), windows.warnings.begin(), windows.warnings.end());
+    if (windows.readsNoKey)
+        report.loadsText = false;
     report.lines.push_back("NameKey: " + Quoted(record.NameKey));
     for (const char* key : kTextKeys) {
         const RawValue raw = ReadRaw(ini, key);

@@ -1,0 +1,24 @@
+#pragma once
+// How Windows' profile functions read a lang.ini, where that differs from how Wine reads it.
+// The checker runs under Wine as often as on Windows, and Wine reads some files that Windows
+// does not read the same way: those whose bytes are not plain 8-bit text.
+//
+// Windows (GetPrivateProfileString and GetPrivateProfileInt) reads a profile file as
+// Unicode only when it starts with the UTF-16 little-endian mark FF FE; every other file is
+// 8-bit text in the ANSI code page, byte for byte. Wine also recognises the UTF-8 mark
+// EF BB BF and the UTF-16 big-endian mark FE FF, and reads those files as Unicode.
+
+#include <string>
+#include <vector>
+
+namespace voxa_check {
+
+struct WindowsReading {
+    std::vector<std::string> warnings;
+    bool readsNoKey = false; // Windows finds no key of the [LANG] section at all
+};
+
+// `bytes` is the whole file.
+WindowsReading HowWindowsReads(const std::string& bytes);
+
+} // namespace voxa_check
