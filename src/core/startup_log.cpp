@@ -19,31 +19,33 @@ std::string keptLines; // "\r\n"-ended lines, until the log is written
 bool written = false;
 char logPath[MAX_PATH] = {};
 
-bool AppendToFile(const char* path, const char* text, std::size_t length, DWORD disposition) {
-    HANDLE file = CreateFileA(path, disposition == OPEN_ALWAYS ? FILE_APPEND_DATA : GENERIC_WRITE,
-                              FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+enum class Write { Replace, Append };
+
+// Replacing is opening and cutting the file after the new text: under Wine that costs a
+// tenth of CREATE_ALWAYS, and start-up pays for it on every launch.
+bool WriteToFile(const char* path, const char* text, std::size_t length, Write how) {
+    HANDLE file = CreateFileA(path, how == Write::Append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD done = 0;
-    const BOOL wrote = WriteFile(file, text, static_cast<DWORD>(length), &done, nullptr);
+    BOOL wrote = WriteFile(file, text, static_cast<DWORD>(length), &done, nullptr);
+    if (how == Write::Replace)
+        wrote = wrote && SetEndOfFile(file);
     CloseHandle(file);
     return wrote != FALSE;
 }
 
-// The debugger gets each line on its own, without the file's line ending.
-void SendToDebugger(const char* lines) {
-    char line[kLineLength + 8];
-    while (*lines != '\0') {
-        const char* end = std::strstr(lines, "\r\n");
-        const std::size_t length =
-            end != nullptr ? static_cast<std::size_t>(end - lines) : std::strlen(lines);
-        const std::size_t kept = length < kLineLength ? length : kLineLength;
-        std::memcpy(line, lines, kept);
-        line[kept] = '\n';
-        line[kept + 1] = '\0';
-        OutputDebugStringA(line);
-        lines += length + (end != nullptr ? 2 : 0);
-    }
+// The debugger gets the lines with plain line ends, in one call: under Wine each call costs
+// a raised exception, and start-up sends a line per language.
+void SendToDebugger(std::string& lines) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] != '\r')
+            lines[kept++] = lines[i];
+    lines.resize(kept);
+    if (!lines.empty())
+        OutputDebugStringA(lines.c_str());
 }
 
 } // namespace
@@ -61,8 +63,11 @@ void LogLine(const char* format, ...) noexcept {
     std::strcat(line, "\r\n");
     if (written) {
         if (logPath[0] != '\0')
-            AppendToFile(logPath, line, std::strlen(line), OPEN_ALWAYS);
-        SendToDebugger(line);
+            WriteToFile(logPath, line, std::strlen(line), Write::Append);
+        const std::size_t end = std::strlen(line);
+        line[end - 2] = '\n';
+        line[end - 1] = '\0';
+        OutputDebugStringA(line);
         return;
     }
     try {
@@ -76,9 +81,9 @@ void WriteStartupLog(const char* path) noexcept {
     // Later lines go to the file only if this one could be written.
     logPath[0] = '\0';
     if (path != nullptr && std::strlen(path) < sizeof logPath &&
-        AppendToFile(path, keptLines.data(), keptLines.size(), CREATE_ALWAYS))
+        WriteToFile(path, keptLines.data(), keptLines.size(), Write::Replace))
         std::strcpy(logPath, path);
-    SendToDebugger(keptLines.c_str());
+    SendToDebugger(keptLines);
     written = true;
     std::string().swap(keptLines);
 }
