@@ -184,6 +184,30 @@ struct Demo {
         Say("\n");
     }
 
+    // The log a player finds beside voxa.asi, with the game's folder written as <game>\.
+    void ShowLog() {
+        Say("voxa.log, beside voxa.asi (the game's folder written as <game>\\):\n");
+        HANDLE file = CreateFileA((game + "voxa.log").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            throw std::runtime_error("voxa.log was not written");
+        std::string log(16384, '\0');
+        DWORD read = 0;
+        ReadFile(file, log.data(), static_cast<DWORD>(log.size()), &read, nullptr);
+        CloseHandle(file);
+        log.resize(read);
+        for (std::size_t at; (at = log.find(game)) != std::string::npos;)
+            log.replace(at, game.size(), "<game>\\");
+        for (std::size_t at; (at = log.find('\r')) != std::string::npos;)
+            log.erase(at, 1);
+        for (std::size_t start = 0; start < log.size();) {
+            const std::size_t end = log.find('\n', start);
+            Say("  %s\n", log.substr(start, end - start).c_str());
+            start = end == std::string::npos ? log.size() : end + 1;
+        }
+        Say("\n");
+    }
+
     void HostStartsUp() {
         sim::RunChecked(sites.startup);
         sim::RunChecked(sites.hostFontLoad);
@@ -360,6 +384,7 @@ void RunDemo(std::string& out) {
         demo.Load();
         demo.HostStartsUp();
         demo.DefaultLanguage();
+        demo.ShowLog();
         demo.Menu();
         demo.TextFiles();
         demo.Narrowing();

@@ -23,6 +23,10 @@ TEST(DemoTest, TellsWhatThePluginDoesForAPolishPlayer) {
         "for English: +Za#### g##l# ja## \\(#t#\\)",
         "for Polski: +Za#<F3>## g##l# ja## \\(<E9>t<E9>\\)",
         "56 font tables and 7 texture dictionaries",
+        "voxa: reading the languages in <game>.VOXA.\n",
+        "voxa: language [0-9]+: NameKey \"POLSKI\", folder Polski\n",
+        "voxa: 7 extra languages found\n  voxa: build check passed: 42 rows written",
+        "voxa: starting language: Windows language 0x0415 \\(primary language 21\\) gives NameKey \"POLSKI\"",
     };
     for (const char* line : expected)
         EXPECT_TRUE(std::regex_search(report, std::regex(line))) << "missing: " << line << "\n" << report;
