@@ -48,7 +48,11 @@ i386_handler_present() {
 
 i386_fail() {
   echo "i386: $*" >&2
-  echo "i386: this machine's kernel does not run 32-bit x86 programs, and 32-bit Wine is one." >&2
+  if [ "${VOXA_EMULATE_I386:-0}" = 1 ]; then
+    echo "i386: VOXA_EMULATE_I386=1 asks for 32-bit programs under qemu-user-static." >&2
+  else
+    echo "i386: this machine's kernel does not run 32-bit x86 programs, and 32-bit Wine is one." >&2
+  fi
   echo "i386: to fix it, run the script as root (or with password-less sudo) on a machine with" >&2
   echo "i386: binfmt_misc, so it can register qemu-user-static as the i386 handler, or use a" >&2
   echo "i386: machine whose kernel runs 32-bit programs (IA32 emulation enabled)." >&2
@@ -85,8 +89,8 @@ i386_register_emulator() {
 ensure_i386() {
   mkdir -p "${VOXA_PROBE_DIR:-$PWD/build}"
   if [ "${VOXA_EMULATE_I386:-0}" = 1 ]; then
-    i386_handler_present || echo "i386: VOXA_EMULATE_I386=1: running 32-bit programs under qemu-user-static (removed again at the end)"
     i386_register_emulator
+    echo "i386: VOXA_EMULATE_I386=1: running 32-bit programs under qemu-user-static${VOXA_I386_REGISTERED_HERE:+ (its registration is removed at the end)}"
   elif i386_handler_present; then
     : # Someone registered an emulator before us; programs already run under it.
   elif i386_probe_runs; then
