@@ -16,8 +16,12 @@ copies="first second-with-a-longer-name"
 [ -n "$against" ] && copies="second-with-a-longer-name"
 for copy in $copies; do
   mkdir -p "$work/$copy/src"
-  # The tracked files as they are now (committed or not), nothing built.
-  git ls-files -z --cached --others --exclude-standard | xargs -0 -I{} cp --parents {} "$work/$copy/src/" 2>/dev/null || true
+  # The tree's files as they are now (committed or not), nothing built.
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard | xargs -0 -I{} cp --parents {} "$work/$copy/src/" 2>/dev/null || true
+  else
+    tar -c --exclude=./build . | tar -x -C "$work/$copy/src"
+  fi
   cmake -S "$work/$copy/src" -B "$work/$copy/out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DVOXA_TESTS=OFF >/dev/null
   cmake --build "$work/$copy/out" --target voxa voxa-check -j"$(nproc)" >"$work/$copy/build.log" 2>&1 ||
