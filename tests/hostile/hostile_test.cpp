@@ -6,6 +6,7 @@
 #include "catalogue/discovery.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
+#include "simhost/test_scale.h"
 #include "text/conversion.h"
 #include "text/formatted_text.h"
 #include "text/language_names.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 #include <set>
 
@@ -30,12 +30,6 @@ std::string RandomBytes(std::mt19937& random, std::size_t size) {
     for (char& byte : bytes)
         byte = static_cast<char>(random());
     return bytes;
-}
-
-// Where the tests run under an emulator every round costs a hundred times more; a tenth of
-// the rounds still meets every kind of case the loops vary.
-int Rounds(int native) {
-    return std::getenv("VOXA_EMULATED") != nullptr ? native / 10 : native;
 }
 
 void Discover(const std::string& folder) {
@@ -53,7 +47,7 @@ class HostileTest : public ::testing::Test {
 TEST_F(HostileTest, ThousandsOfRandomLangIniFilesGiveRecordsAndNoCrash) {
     std::mt19937 random(20261208);
     const std::string ini = temp.WriteFile("VOXA\\R\\lang.ini", "");
-    for (int round = 0; round < Rounds(2000); ++round) {
+    for (int round = 0; round < sim::Rounds(2000, 200); ++round) {
         std::string contents = RandomBytes(random, random() % 600);
         // Often a section header and keys among the noise, so that values get read too.
         if (round % 3 != 0)
@@ -191,7 +185,7 @@ TEST_F(HostileTest, NoConversionOrFormatWritesPastItsBuffer) {
     std::mt19937 random(99);
     sim::AddLanguage("W").UseWholeAsciiTable = true;
     const Canaries canaries;
-    for (int round = 0; round < Rounds(3000); ++round) {
+    for (int round = 0; round < sim::Rounds(3000, 300); ++round) {
         sim::SetLanguageIndex(round % 2 == 0 ? 5 : 0);
         std::wstring wide(random() % 700, L'\0');
         for (wchar_t& unit : wide)
