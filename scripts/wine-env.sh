@@ -2,15 +2,14 @@
 # wineserver for the run that the caller stops with stop_wine.
 export WINEDEBUG=-all
 export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$PWD/build/wineprefix}"
-# No Mono or Gecko installers, and no desktop menu entries: nothing the tests need, and each
-# would be one more Wine process (minutes under an emulator).
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No Mono or Gecko installers: nothing the tests need.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The prefix is kept between runs (it costs seconds natively, about ten minutes under an
 # emulator). It is valid once its creation has finished, for the Wine that made it; an
 # interrupted creation or another Wine version makes it again.
 wine_ready_mark="$WINEPREFIX/.voxa-ready"
-wine_version="$(wine --version 2>/dev/null || echo unknown), services trimmed"
+wine_version="$(wine --version 2>/dev/null || echo unknown), services and menu builder trimmed"
 if [ ! -f "$wine_ready_mark" ] || [ "$(cat "$wine_ready_mark")" != "$wine_version" ]; then
   if [ "${VOXA_I386:-native}" = emulated ]; then
     echo "wine: creating the prefix $WINEPREFIX under the emulator (once, about 10 minutes)"
@@ -30,10 +29,11 @@ if [ ! -f "$wine_ready_mark" ] || [ "$(cat "$wine_ready_mark")" != "$wine_versio
     exit 1
   fi
   # The first Wine process of every run boots the prefix and starts its services first: the
-  # event log, the network drivers, the drive manager and plug and play, a Wine process each
-  # (a minute or more each under an emulator). The tests use none of them.
-  sed -i '/^\[System\\\\CurrentControlSet\\\\Services\\\\\(Eventlog\|MountMgr\|NDIS\|nsiproxy\|PlugPlay\)\]/,/^$/ s/^"Start"=dword:00000002/"Start"=dword:00000004/' \
-    "$WINEPREFIX/system.reg"
+  # event log, the network drivers, the drive manager and plug and play, and the desktop menu
+  # builder, a Wine process each (a minute or more each under an emulator, and one killed
+  # while it starts complains). The tests use none of them.
+  sed -i -e '/^\[System\\\\CurrentControlSet\\\\Services\\\\\(Eventlog\|MountMgr\|NDIS\|nsiproxy\|PlugPlay\)\]/,/^$/ s/^"Start"=dword:00000002/"Start"=dword:00000004/' \
+    -e '/^"winemenubuilder"=/d' "$WINEPREFIX/system.reg"
   echo "$wine_version" >"$wine_ready_mark"
 fi
 wineserver -p >/dev/null 2>&1 </dev/null &
