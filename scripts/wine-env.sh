@@ -38,9 +38,9 @@ if [ ! -f "$wine_ready_mark" ] || [ "$(cat "$wine_ready_mark")" != "$wine_versio
 fi
 wineserver -p >/dev/null 2>&1 </dev/null &
 # Start Wine's own services now, with no pipe of ours: a service started by the first test
-# would hold the test runner's output open after the test ends. Under an emulator that takes
-# minutes; there the tests run with their output through a file instead (wine-run.sh), and
-# the services start only if a test needs them.
+# would hold the test runner's output open after the test ends. Under an emulator this boot
+# is minutes of its own; there the first test boots Wine instead, in parallel with the other
+# tests' start, and every test's output goes through a file (wine-run.sh).
 if [ "${VOXA_I386:-native}" != emulated ]; then
   wineboot >/dev/null 2>&1 </dev/null
 fi
