@@ -187,15 +187,9 @@ struct Demo {
     // The log a player finds beside voxa.asi, with the game's folder written as <game>\.
     void ShowLog() {
         Say("voxa.log, beside voxa.asi (the game's folder written as <game>\\):\n");
-        HANDLE file = CreateFileA((game + "voxa.log").c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        std::string log;
+        if (!sim::ReadWholeFile(game + "voxa.log", log))
             throw std::runtime_error("voxa.log was not written");
-        std::string log(16384, '\0');
-        DWORD read = 0;
-        ReadFile(file, log.data(), static_cast<DWORD>(log.size()), &read, nullptr);
-        CloseHandle(file);
-        log.resize(read);
         for (std::size_t at; (at = log.find(game)) != std::string::npos;)
             log.replace(at, game.size(), "<game>\\");
         for (std::size_t at; (at = log.find('\r')) != std::string::npos;)

@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace sim {
@@ -36,16 +35,6 @@ std::wstring Widen(const std::string& narrow) {
     for (unsigned char byte : narrow)
         wide += static_cast<wchar_t>(byte);
     return wide;
-}
-
-bool ReadFile(const char* path, std::string& contents) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    std::ostringstream buffer;
-    buffer << file.rdbuf();
-    contents = buffer.str();
-    return true;
 }
 
 std::vector<std::string> Lines(const std::string& contents) {
@@ -95,7 +84,7 @@ std::uint8_t __cdecl FakeLoadFontData(const char* path) {
     theHost->fontLoads.emplace_back(path);
     Log("HostLoadFontData(%s)", path);
     std::string contents;
-    if (!ReadFile(path, contents))
+    if (!ReadWholeFile(path, contents))
         return 0;
     std::istringstream numbers(contents);
     std::int32_t counts[8] = {};
@@ -135,7 +124,7 @@ void* __cdecl FakeLoadTextureDictionary(const char* path) {
     theHost->dictionaryLoads.emplace_back(path);
     Log("HostLoadTextureDictionary(%s)", path);
     std::string contents;
-    if (!ReadFile(path, contents))
+    if (!ReadWholeFile(path, contents))
         return nullptr;
     auto dictionary = std::make_unique<FakeDictionary>();
     dictionary->tag = 100 + static_cast<int>(theHost->dictionaries.size());
@@ -164,7 +153,10 @@ FakeTexture* __cdecl FakeFindTexture(void* dictionary, const char* name) {
 }
 
 // ---- text tables
-std::uint32_t FontHeadWord();
+// The first word of the host font block: which fonts are in place when something happens.
+std::uint32_t FontHeadWord() {
+    return Data<std::uint32_t>(HostFontDataBlock);
+}
 
 std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
     const AllocationFailureSuspended bookkeeping;
@@ -176,7 +168,7 @@ std::uint8_t __thiscall FakeTextTableLoad(void* table, const char* path) {
     auto& entries = theHost->tables[table];
     entries.clear();
     std::string contents;
-    if (!ReadFile(path, contents))
+    if (!ReadWholeFile(path, contents))
         return 0;
     for (const std::string& line : Lines(contents)) {
         const auto equals = line.find('=');
@@ -274,10 +266,6 @@ void __cdecl FakeDrawHelper(void* value) {
 }
 
 // ---- the language menu
-std::uint32_t FontHeadWord() {
-    return Data<std::uint32_t>(HostFontDataBlock);
-}
-
 bool __thiscall FakeMenuUpPressed(void* cursor) {
     const AllocationFailureSuspended bookkeeping;
     if (cursor != host::Pointer<void>(HostCursor))

@@ -5,9 +5,9 @@
 #include "fake_host.h"
 
 #include "catalogue/catalogue.h"
-#include "plugin/patch_table.h"
 #include "fonts/font_data.h"
 #include "menu/menu_state.h"
+#include "plugin/patch_table.h"
 #include "text/language_names.h"
 
 namespace sim {

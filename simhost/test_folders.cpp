@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace sim {
@@ -37,6 +39,16 @@ std::string TempFolder::MakeFolder(const std::string& relative) const {
     const std::string full = path_ + relative;
     MakeFolders(full);
     return full + "\\";
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream buffer;
+    buffer << file.rdbuf();
+    contents = buffer.str();
+    return true;
 }
 
 std::string TempFolder::WriteFile(const std::string& relative, const std::string& contents) const {

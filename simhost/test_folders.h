@@ -23,6 +23,9 @@ class TempFolder {
     std::string path_;
 };
 
+// Reads a whole file; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+
 // The folder of this test program, ending in a backslash.
 std::string ProgramFolder();
 void RemoveTree(const std::string& path);

@@ -36,16 +36,17 @@ bool WriteToFile(const char* path, const char* text, std::size_t length, Write h
     return wrote != FALSE;
 }
 
-// The debugger gets the lines with plain line ends, in one call: under Wine each call costs
-// a raised exception, and start-up sends a line per language.
-void SendToDebugger(std::string& lines) {
+// The debugger gets the lines with plain line ends, all in one call: under Wine each call
+// costs a raised exception, and start-up sends a line per language. The text is changed in
+// place; the file already has it.
+void SendToDebugger(char* lines, std::size_t length) {
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i)
+    for (std::size_t i = 0; i < length; ++i)
         if (lines[i] != '\r')
             lines[kept++] = lines[i];
-    lines.resize(kept);
-    if (!lines.empty())
-        OutputDebugStringA(lines.c_str());
+    lines[kept] = '\0';
+    if (kept > 0)
+        OutputDebugStringA(lines);
 }
 
 } // namespace
@@ -64,10 +65,7 @@ void LogLine(const char* format, ...) noexcept {
     if (written) {
         if (logPath[0] != '\0')
             WriteToFile(logPath, line, std::strlen(line), Write::Append);
-        const std::size_t end = std::strlen(line);
-        line[end - 2] = '\n';
-        line[end - 1] = '\0';
-        OutputDebugStringA(line);
+        SendToDebugger(line, std::strlen(line));
         return;
     }
     try {
@@ -83,15 +81,9 @@ void WriteStartupLog(const char* path) noexcept {
     if (path != nullptr && std::strlen(path) < sizeof logPath &&
         WriteToFile(path, keptLines.data(), keptLines.size(), Write::Replace))
         std::strcpy(logPath, path);
-    SendToDebugger(keptLines);
+    SendToDebugger(keptLines.data(), keptLines.size());
     written = true;
     std::string().swap(keptLines);
-}
-
-void ResetStartupLog() noexcept {
-    std::string().swap(keptLines);
-    written = false;
-    logPath[0] = '\0';
 }
 
 } // namespace voxa

@@ -13,7 +13,4 @@ namespace voxa {
 // then forgets them. A null path, or a file that cannot be written, writes no file.
 void WriteStartupLog(const char* path) noexcept;
 
-// Forgets everything, as before start-up (for tests that start the plug-in's code again).
-void ResetStartupLog() noexcept;
-
 } // namespace voxa

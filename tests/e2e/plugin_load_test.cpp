@@ -166,16 +166,8 @@ class PluginTest : public ::testing::Test {
 
     // voxa.log beside the plug-in, or "(none)".
     std::string Log() const {
-        HANDLE file = CreateFileA((game + "voxa.log").c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "(none)";
-        std::string text(1 << 16, '\0');
-        DWORD read = 0;
-        ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-        CloseHandle(file);
-        text.resize(read);
-        return text;
+        std::string text;
+        return sim::ReadWholeFile(game + "voxa.log", text) ? text : "(none)";
     }
     static bool Has(const std::string& log, const std::string& line) {
         return log.find("voxa: " + line + "\r\n") != std::string::npos;
