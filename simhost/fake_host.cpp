@@ -2,6 +2,7 @@
 
 #include "host_code.h"
 #include "io_counter.h"
+#include "test_folders.h"
 
 #include <cstdio>
 #include <cstdlib>
