@@ -22,5 +22,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 echo "deps: installing ${need[*]}"
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${need[@]}"
+# A mirror caught mid-sync fails one index now and then; a second try usually gets it, and
+# an index that still fails leaves the older lists, which the install can use.
+for try in 1 2 3; do
+  $SUDO apt-get update -q && break
+  echo "deps: apt-get update failed (try $try of 3)"
+  sleep 5
+done
+install() {
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "$@" "${need[@]}"
+}
+# Without one architecture's update index (seen: the i386 security index cut short on a
+# mirror), 32-bit Wine's libraries cannot match the 64-bit ones' newer versions. The
+# release's own versions exist for both architectures.
+if ! install; then
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || exit 1
+  echo "deps: the install failed; trying again with $codename's own versions only"
+  install -t "$codename"
+fi
