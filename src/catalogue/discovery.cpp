@@ -1,6 +1,7 @@
 #include "catalogue/discovery.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/language_index.h"
 #include "core/startup_log.h"
 
 #include <windows.h>
@@ -56,7 +57,9 @@ bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t buffer
     return true;
 }
 
-// The search is closed however the walk ends, also when a callback throws (out of memory).
+namespace {
+
+// The search is closed however the walk ends, also when memory runs out on the way.
 class FolderSearch {
   public:
     FolderSearch(const char* pattern, WIN32_FIND_DATAA& entry) : handle_(FindFirstFileA(pattern, &entry)) {}
@@ -73,56 +76,165 @@ class FolderSearch {
     HANDLE handle_;
 };
 
-bool ForEachSubfolder(const char* folderPath, SubfolderCallback callback, void* context) {
-    char pattern[kPathBufferLength];
-    if (!FormatPath(pattern, "%s*.*", folderPath))
-        return false;
-    WIN32_FIND_DATAA entry;
-    FolderSearch search(pattern, entry);
-    if (!search.Opened())
-        return false;
-    do {
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            continue;
-        if (entry.cFileName[0] != '.')
-            callback(entry.cFileName, context);
-        else if (std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0)
-            LogLine("skipped %s: a folder whose name begins with a dot is hidden", entry.cFileName);
-    } while (search.Next(entry));
-    return true;
+// Why the folder could not be listed, from what Windows said. A VOXA that is a file gives
+// "path not found" or "not a directory" depending on the Windows version, and "invalid name"
+// under Wine: its attributes tell.
+ListingOutcome ListingFailure(const char* folderPath, DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY: {
+        char folder[kPathBufferLength];
+        if (FormatPath(folder, "%s", folderPath))
+            PathRemoveBackslashA(folder);
+        const DWORD attributes = GetFileAttributesA(folder);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return ListingOutcome::NotAFolder;
+        if (error == ERROR_DIRECTORY)
+            return ListingOutcome::NotAFolder;
+        return error == ERROR_INVALID_NAME ? ListingOutcome::OtherError : ListingOutcome::NoSuchFolder;
+    }
+    case ERROR_ACCESS_DENIED:
+        return ListingOutcome::AccessDenied;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ListingOutcome::PatternTooLong;
+    default:
+        return ListingOutcome::OtherError;
+    }
 }
 
-void AddLanguageFromFolder(const char* folderName, void* parentPath) {
+// The folder is accounted for before it is read, so that memory running out on the way
+// leaves an account that matches the catalogue.
+void AddLanguageFromFolder(const char* languagesPath, FolderAccount& folder) {
     char iniPath[kPathBufferLength];
     // A lang.ini path too long for its buffer skips this folder only.
-    if (!FormatPath(iniPath, "%s%s\\lang.ini", static_cast<const char*>(parentPath), folderName)) {
-        LogLine("skipped %s: the path of its lang.ini is longer than %u characters", folderName,
-                static_cast<unsigned>(kPathBufferLength - 1));
-        return;
+    if (!FormatPath(iniPath, "%s%s\\lang.ini", languagesPath, folder.name.c_str()))
+        folder.outcome = FolderOutcome::IniPathTooLong;
+    else if (!PathFileExistsA(iniPath))
+        folder.outcome = FolderOutcome::NoLangIni;
+    else {
+        LanguageCatalogue.PushBack(ReadLangIni(iniPath, &folder.cutKeys));
+        folder.outcome = FolderOutcome::Added;
+        folder.languageIndex =
+            kBuiltInLanguageCount + static_cast<std::int32_t>(LanguageCatalogue.size() - 1);
     }
-    if (!PathFileExistsA(iniPath)) {
-        LogLine("skipped %s: it holds no lang.ini", folderName);
-        return;
-    }
-    const LanguageRecord record = ReadLangIni(iniPath);
-    LanguageCatalogue.PushBack(record);
-    LogLine("language %u: NameKey \"%s\", folder %s", static_cast<unsigned>(LanguageCatalogue.size() + 4),
-            record.NameKey.c_str(), folderName);
 }
 
-void DiscoverLanguages() {
+void ListLanguages(const char* languagesPath, DiscoveryAccount& account) {
+    account.languagesPath = languagesPath;
+    char pattern[kPathBufferLength];
+    if (!FormatPath(pattern, "%s*.*", languagesPath)) {
+        account.listing = ListingOutcome::PatternTooLong;
+        return;
+    }
+    WIN32_FIND_DATAA entry;
+    FolderSearch search(pattern, entry);
+    if (!search.Opened()) {
+        account.windowsError = GetLastError();
+        account.listing = ListingFailure(languagesPath, account.windowsError);
+        return;
+    }
+    do {
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+            std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0)
+            continue;
+        account.folders.push_back({entry.cFileName, FolderOutcome::NotRead});
+        if (entry.cFileName[0] == '.')
+            account.folders.back().outcome = FolderOutcome::Hidden;
+        else
+            AddLanguageFromFolder(languagesPath, account.folders.back());
+    } while (search.Next(entry));
+}
+
+const char* LanguagesWord(std::size_t count) {
+    return count == 1 ? "language" : "languages";
+}
+
+} // namespace
+
+DiscoveryAccount Discovery;
+
+void DiscoverLanguagesIn(const char* languagesPath, DiscoveryAccount& account) noexcept {
+    try {
+        ListLanguages(languagesPath, account);
+    } catch (...) {
+        // bad_alloc, or length_error from a catalogue at its limit: what was found stays.
+        account.memoryRanOut = true;
+    }
+}
+
+void DiscoverLanguages() noexcept {
     char languagesPath[kPathBufferLength];
     if (!PluginSubfolderPath(kLanguagesFolder, languagesPath, sizeof languagesPath)) {
+        Discovery.listing = ListingOutcome::PluginPathTooLong;
+        return;
+    }
+    DiscoverLanguagesIn(languagesPath, Discovery);
+}
+
+void LogDiscovery(const DiscoveryAccount& account) noexcept {
+    if (account.listing == ListingOutcome::PluginPathTooLong) {
         LogLine("the plug-in's folder path is too long to hold VOXA\\: no extra languages");
         return;
     }
-    LogLine("reading the languages in %s", languagesPath);
-    if (!ForEachSubfolder(languagesPath, AddLanguageFromFolder, languagesPath)) {
+    const char* path = account.languagesPath.c_str();
+    LogLine("reading the languages in %s", path);
+    std::size_t added = 0;
+    for (const FolderAccount& folder : account.folders) {
+        const char* name = folder.name.c_str();
+        switch (folder.outcome) {
+        case FolderOutcome::Hidden:
+            LogLine("skipped %s: a folder whose name begins with a dot is hidden", name);
+            break;
+        case FolderOutcome::NoLangIni:
+            LogLine("skipped %s: it holds no lang.ini", name);
+            break;
+        case FolderOutcome::IniPathTooLong:
+            LogLine("skipped %s: the path of its lang.ini is longer than %u characters", name,
+                    static_cast<unsigned>(kPathBufferLength - 1));
+            break;
+        case FolderOutcome::NotRead:
+            LogLine("skipped %s: memory ran out before it was read", name);
+            break;
+        case FolderOutcome::Added:
+            for (unsigned key = 0; key < std::size(kLangIniTextKeys); ++key)
+                if (folder.cutKeys & (1u << key))
+                    LogLine("%s%s\\lang.ini: %s is longer than %u characters and was cut there", path, name,
+                            kLangIniTextKeys[key], static_cast<unsigned>(kPathBufferLength - 1));
+            LogLine("language %d: NameKey \"%s\", folder %s", static_cast<int>(folder.languageIndex),
+                    CatalogueEntryForIndex(folder.languageIndex)->NameKey.c_str(), name);
+            ++added;
+            break;
+        }
+    }
+    if (account.memoryRanOut)
+        LogLine("memory ran out while the language folders were read; the languages found so far are used");
+    switch (account.listing) {
+    case ListingOutcome::Listed:
+        LogLine("%u extra %s found", static_cast<unsigned>(added), LanguagesWord(added));
+        return;
+    case ListingOutcome::NoSuchFolder:
         LogLine("there is no such folder: no extra languages");
         return;
+    case ListingOutcome::NotAFolder:
+        LogLine("VOXA there is a file, not a folder: no extra languages");
+        return;
+    case ListingOutcome::AccessDenied:
+        LogLine("the folder cannot be read: Windows denies access to it (error %lu); no extra languages",
+                static_cast<unsigned long>(account.windowsError));
+        return;
+    case ListingOutcome::PatternTooLong:
+        LogLine("the folder's path is too long to search (over %u characters): no extra languages",
+                static_cast<unsigned>(kPathBufferLength - 1));
+        return;
+    case ListingOutcome::OtherError:
+        LogLine("the folder cannot be listed: Windows error %lu; no extra languages",
+                static_cast<unsigned long>(account.windowsError));
+        return;
+    case ListingOutcome::PluginPathTooLong:
+        return;
     }
-    LogLine("%u extra language%s found", static_cast<unsigned>(LanguageCatalogue.size()),
-            LanguageCatalogue.size() == 1 ? "" : "s");
 }
 
 } // namespace voxa

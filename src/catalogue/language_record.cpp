@@ -1,7 +1,5 @@
 #include "catalogue/language_record.h"
 
-#include "core/startup_log.h"
-
 #include <windows.h>
 
 #include <shlwapi.h>
@@ -14,37 +12,52 @@ namespace {
 
 constexpr char kSection[] = "LANG";
 
-// Reads a text key. The profile API cuts a long value to fit the buffer (259 characters and
-// the terminator). An empty result means the key is absent or empty: the field is kept.
-bool ReadText(const char* iniPath, const char* key, const char* fallback, char (&buffer)[kPathBufferLength]) {
-    buffer[0] = '\0';
-    const DWORD length =
-        GetPrivateProfileStringA(kSection, key, fallback, buffer, kPathBufferLength, iniPath);
-    // A value that fills the buffer may have been cut: one more character of room tells.
-    if (length == kPathBufferLength - 1) {
-        char longer[kPathBufferLength + 1];
-        if (GetPrivateProfileStringA(kSection, key, fallback, longer, sizeof longer, iniPath) > length)
-            LogLine("%s: %s is longer than %u characters and was cut there", iniPath, key,
-                    static_cast<unsigned>(length));
+// Reads the lang.ini's text keys, and notes which values were cut.
+class TextReader {
+  public:
+    TextReader(const char* iniPath, std::uint8_t* cutKeys) : iniPath_(iniPath), cutKeys_(cutKeys) {}
+
+    // A value prefixed with the language's folder; an absent or empty one keeps the field.
+    void Prefixed(const char* key, const char* languageFolder, std::string& field) {
+        char buffer[kPathBufferLength];
+        if (Read(key, "", buffer))
+            field = std::string(languageFolder) + buffer;
     }
-    return length > 0;
-}
+    void Plain(const char* key, const char* fallback, std::string& field) {
+        char buffer[kPathBufferLength];
+        if (Read(key, fallback, buffer))
+            field = buffer;
+    }
 
-void ReadPrefixedText(const char* iniPath, const char* key, const char* languageFolder, std::string& field) {
-    char buffer[kPathBufferLength];
-    if (ReadText(iniPath, key, "", buffer))
-        field = std::string(languageFolder) + buffer;
-}
+  private:
+    // The profile API cuts a long value to fit the buffer (259 characters and the
+    // terminator). An empty result means the key is absent or empty.
+    bool Read(const char* key, const char* fallback, char (&buffer)[kPathBufferLength]) {
+        buffer[0] = '\0';
+        const DWORD length =
+            GetPrivateProfileStringA(kSection, key, fallback, buffer, kPathBufferLength, iniPath_);
+        // A value that fills the buffer may have been cut: one more character of room tells.
+        if (length == kPathBufferLength - 1 && cutKeys_ != nullptr) {
+            char longer[kPathBufferLength + 1];
+            if (GetPrivateProfileStringA(kSection, key, fallback, longer, sizeof longer, iniPath_) > length)
+                *cutKeys_ |= static_cast<std::uint8_t>(1u << KeyPosition(key));
+        }
+        return length > 0;
+    }
+    static unsigned KeyPosition(const char* key) {
+        unsigned position = 0;
+        while (std::strcmp(kLangIniTextKeys[position], key) != 0)
+            ++position;
+        return position;
+    }
 
-void ReadPlainText(const char* iniPath, const char* key, const char* fallback, std::string& field) {
-    char buffer[kPathBufferLength];
-    if (ReadText(iniPath, key, fallback, buffer))
-        field = buffer;
-}
+    const char* iniPath_;
+    std::uint8_t* cutKeys_;
+};
 
 } // namespace
 
-LanguageRecord ReadLangIni(const char* iniPath) {
+LanguageRecord ReadLangIni(const char* iniPath, std::uint8_t* cutKeys) {
     LanguageRecord record;
 
     // The folder of the lang.ini, with one backslash after it. The caller's path fits 259
@@ -54,12 +67,13 @@ LanguageRecord ReadLangIni(const char* iniPath) {
     PathRemoveFileSpecA(languageFolder);
     std::strcat(languageFolder, "\\");
 
-    ReadPlainText(iniPath, "NameKey", "UNKNOWNLANG", record.NameKey);
-    ReadPrefixedText(iniPath, "TextureFile", languageFolder, record.TextureFile);
-    ReadPrefixedText(iniPath, "DataFile", languageFolder, record.DataFile);
-    ReadPrefixedText(iniPath, "TextDirectory", languageFolder, record.TextDirectory);
-    ReadPlainText(iniPath, "GameGXTName", "", record.GameGXTName);
-    ReadPlainText(iniPath, "LevelGXTPostfix", "", record.LevelGXTPostfix);
+    TextReader read(iniPath, cutKeys);
+    read.Plain("NameKey", "UNKNOWNLANG", record.NameKey);
+    read.Prefixed("TextureFile", languageFolder, record.TextureFile);
+    read.Prefixed("DataFile", languageFolder, record.DataFile);
+    read.Prefixed("TextDirectory", languageFolder, record.TextDirectory);
+    read.Plain("GameGXTName", "", record.GameGXTName);
+    read.Plain("LevelGXTPostfix", "", record.LevelGXTPostfix);
     record.UseWholeAsciiTable = GetPrivateProfileIntA(kSection, "UseWholeAsciiTable", 0, iniPath) != 0;
     record.WindowsLangID =
         static_cast<std::int32_t>(GetPrivateProfileIntA(kSection, "WindowsLangID", -1, iniPath));

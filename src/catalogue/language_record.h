@@ -28,8 +28,13 @@ struct LanguageRecord {
     std::int32_t WindowsLangID = -1;
 };
 
+// The text keys of lang.ini's [LANG] section, in the order of ReadLangIni's cut bits.
+constexpr const char* kLangIniTextKeys[] = {"NameKey",       "TextureFile", "DataFile",
+                                            "TextDirectory", "GameGXTName", "LevelGXTPostfix"};
+
 // Builds a record from the lang.ini at iniPath (at most 259 characters). A file that cannot
-// be read gives the defaults.
-LanguageRecord ReadLangIni(const char* iniPath);
+// be read gives the defaults. Each text value longer than 259 characters is cut there, and
+// sets its key's bit (1 << position in kLangIniTextKeys) in cutKeys.
+LanguageRecord ReadLangIni(const char* iniPath, std::uint8_t* cutKeys = nullptr);
 
 } // namespace voxa

@@ -6,15 +6,16 @@
 
 namespace voxa {
 
-void WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes) {
+bool WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes) {
     void* span = reinterpret_cast<void*>(address);
     DWORD kept = 0;
     // A span that cannot be made writable is left alone: storing into it would crash the game.
     if (!VirtualProtect(span, length, PAGE_EXECUTE_READWRITE, &kept))
-        return;
+        return false;
     std::memcpy(span, bytes, length);
     DWORD scratch = 0;
     VirtualProtect(span, length, kept, &scratch);
+    return true;
 }
 
 std::int32_t RelativeDisplacement(host::Address site, std::uintptr_t target) {
@@ -23,11 +24,10 @@ std::int32_t RelativeDisplacement(host::Address site, std::uintptr_t target) {
 
 namespace {
 
-void WriteOpcodeAndDisplacement(host::Address site, std::uint8_t opcode, std::int32_t displacement) {
+bool WriteOpcodeAndDisplacement(host::Address site, std::uint8_t opcode, std::int32_t displacement) {
     std::uint8_t little[4];
     std::memcpy(little, &displacement, 4); // x86 is little-endian, as the instruction wants
-    WriteHostBytes(site, 1, &opcode);
-    WriteHostBytes(site + 1, 4, little);
+    return WriteHostBytes(site, 1, &opcode) && WriteHostBytes(site + 1, 4, little);
 }
 
 constexpr std::uint8_t kCall = 0xE8;
@@ -35,40 +35,66 @@ constexpr std::uint8_t kJump = 0xE9;
 
 } // namespace
 
-void WritePatch(const PatchEntry& entry) {
+std::size_t PatchLength(PatchKind kind) {
+    switch (kind) {
+    case PatchKind::Raw2:
+        return 2;
+    case PatchKind::Pointer:
+        return 4;
+    default:
+        return 5;
+    }
+}
+
+bool WritePatch(const PatchEntry& entry) {
     const auto pluginAddress = reinterpret_cast<std::uintptr_t>(entry.plugin);
     switch (entry.kind) {
     case PatchKind::CallToPlugin:
-        WriteOpcodeAndDisplacement(entry.site, kCall, RelativeDisplacement(entry.site, pluginAddress));
-        break;
+        return WriteOpcodeAndDisplacement(entry.site, kCall, RelativeDisplacement(entry.site, pluginAddress));
     case PatchKind::JumpToPlugin:
-        WriteOpcodeAndDisplacement(entry.site, kJump, RelativeDisplacement(entry.site, pluginAddress));
-        break;
+        return WriteOpcodeAndDisplacement(entry.site, kJump, RelativeDisplacement(entry.site, pluginAddress));
     case PatchKind::HostInternalCall:
-        WriteOpcodeAndDisplacement(entry.site, kCall, RelativeDisplacement(entry.site, entry.hostTarget));
-        break;
+        return WriteOpcodeAndDisplacement(entry.site, kCall,
+                                          RelativeDisplacement(entry.site, entry.hostTarget));
     case PatchKind::HostInternalJump:
-        WriteOpcodeAndDisplacement(entry.site, kJump, RelativeDisplacement(entry.site, entry.hostTarget));
-        break;
+        return WriteOpcodeAndDisplacement(entry.site, kJump,
+                                          RelativeDisplacement(entry.site, entry.hostTarget));
     case PatchKind::Raw2:
-        WriteHostBytes(entry.site, 2, entry.bytes);
-        break;
+        return WriteHostBytes(entry.site, 2, entry.bytes);
     case PatchKind::Raw5:
-        WriteHostBytes(entry.site, 5, entry.bytes);
-        break;
+        return WriteHostBytes(entry.site, 5, entry.bytes);
     case PatchKind::Pointer: {
         const auto datum = static_cast<std::uint32_t>(pluginAddress);
         std::uint8_t little[4];
         std::memcpy(little, &datum, 4);
-        WriteHostBytes(entry.site, 4, little);
-        break;
+        return WriteHostBytes(entry.site, 4, little);
     }
     }
+    return false;
 }
 
-void WritePatches(std::span<const PatchEntry> table) {
-    for (const PatchEntry& entry : table)
-        WritePatch(entry);
+PatchesWritten WritePatches(std::span<const PatchEntry> table) {
+    PatchesWritten result;
+    if (table.size() > kMaxPatchRows) {
+        result.failedRow = kMaxPatchRows;
+        return result;
+    }
+    std::uint8_t kept[kMaxPatchRows][5];
+    for (std::size_t row = 0; row < table.size(); ++row) {
+        const PatchEntry& entry = table[row];
+        std::memcpy(kept[row], host::Pointer<const std::uint8_t>(entry.site), PatchLength(entry.kind));
+        if (WritePatch(entry))
+            continue;
+        // A game with some rows written would call the plug-in from one place and run its own
+        // code at the next: put every row back, this one too (its opcode may be in).
+        for (std::size_t back = row + 1; back-- > 0;)
+            if (!WriteHostBytes(table[back].site, PatchLength(table[back].kind), kept[back]))
+                result.putBack = false;
+        result.failedRow = row;
+        return result;
+    }
+    result.rows = table.size();
+    return result;
 }
 
 } // namespace voxa

@@ -29,13 +29,31 @@ struct PatchEntry {
 
 // One protected store: the span is made writable, written, and given back the protection
 // it had. The reported protection goes to a real variable; Windows rejects a null pointer
-// there. A span whose protection cannot be changed is not written.
-void WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes);
+// there. A span whose protection cannot be changed is not written, and false is returned.
+bool WriteHostBytes(host::Address address, std::size_t length, const std::uint8_t* bytes);
 
 // The signed distance from the end of a 5-byte call or jump at site to target.
 std::int32_t RelativeDisplacement(host::Address site, std::uintptr_t target);
 
-void WritePatch(const PatchEntry& entry);
-void WritePatches(std::span<const PatchEntry> table);
+// The bytes a row covers at its site.
+std::size_t PatchLength(PatchKind kind);
+
+// Writes one row; false when one of its spans could not be made writable (an earlier span of
+// the row may then hold its new bytes).
+bool WritePatch(const PatchEntry& entry);
+
+// The most rows one table may have: the original bytes of each are kept on the stack.
+constexpr std::size_t kMaxPatchRows = 64;
+
+struct PatchesWritten {
+    std::size_t rows = 0;      // rows written and left in place: the whole table, or none
+    std::size_t failedRow = 0; // when not the whole table: the row that could not be written
+    bool putBack = true;       // every byte written before the failure was put back
+};
+
+// Writes the table in order, all or nothing: each row's bytes are kept before it is written,
+// and when a span cannot be made writable every row written so far is put back, last first.
+// A table longer than kMaxPatchRows is not written at all.
+PatchesWritten WritePatches(std::span<const PatchEntry> table);
 
 } // namespace voxa

@@ -36,6 +36,32 @@ bool WriteToFile(const char* path, const char* text, std::size_t length, Write h
     return wrote != FALSE;
 }
 
+// Replaces the last start's log. A log that stays as it was would read as this start's, so
+// where it cannot be rewritten, it goes: our own file may have been left read-only (copied
+// from a disc, or by a tool), which is cleared; failing that it is deleted; failing even
+// that, a debugger is told.
+bool ReplaceLog(const char* path, const char* text, std::size_t length) {
+    if (WriteToFile(path, text, length, Write::Replace))
+        return true;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false; // no earlier log there
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (SetFileAttributesA(path, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL) &&
+            WriteToFile(path, text, length, Write::Replace))
+            return true;
+    }
+    if (!DeleteFileA(path)) {
+        char line[MAX_PATH + 128];
+        std::snprintf(line, sizeof line,
+                      "%s%s could not be written or removed: the log there is from an earlier start\n",
+                      kPrefix, path);
+        OutputDebugStringA(line);
+    }
+    return false;
+}
+
 // The debugger gets the lines with plain line ends, all in one call: under Wine each call
 // costs a raised exception, and start-up sends a line per language. The text is changed in
 // place; the file already has it.
@@ -79,7 +105,7 @@ void WriteStartupLog(const char* path) noexcept {
     // Later lines go to the file only if this one could be written.
     logPath[0] = '\0';
     if (path != nullptr && std::strlen(path) < sizeof logPath &&
-        WriteToFile(path, keptLines.data(), keptLines.size(), Write::Replace))
+        ReplaceLog(path, keptLines.data(), keptLines.size()))
         std::strcpy(logPath, path);
     SendToDebugger(keptLines.data(), keptLines.size());
     written = true;

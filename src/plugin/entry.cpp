@@ -12,12 +12,9 @@ BOOL PluginEntry(HINSTANCE, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
     LogLine("voxa %s", VOXA_VERSION);
-    try {
-        DiscoverLanguages();
-    } catch (...) {
-        // Out of memory while reading the folders: the languages found so far still serve.
-        LogLine("memory ran out while the language folders were read; the languages found so far are used");
-    }
+    // Out of memory while reading the folders, the languages found so far still serve.
+    DiscoverLanguages();
+    LogDiscovery(Discovery);
     InstallPatches();
     char logPath[MAX_PATH];
     WriteStartupLog(PluginSubfolderPath("voxa.log", logPath, sizeof logPath) ? logPath : nullptr);

@@ -51,6 +51,7 @@ template <typename Fn> const void* Routine(Fn* routine) {
 }
 
 // clang-format off
+static_assert(kPatchRowCount <= kMaxPatchRows);
 const PatchEntry kPatchTable[kPatchRowCount] = {
     Jump(s::WideToNarrowEntry,           Routine(&WideToNarrow)),
     Jump(s::NarrowToWideSharedEntry,     Routine(&NarrowToWideShared)),
@@ -114,17 +115,6 @@ const ExpectedCall kExpectedHostCalls[] = {
     {s::ShutdownCall,      host::addr::HostShutdown},
 };
 // clang-format on
-
-std::size_t PatchLength(PatchKind kind) {
-    switch (kind) {
-    case Raw2:
-        return 2;
-    case Pointer:
-        return 4;
-    default:
-        return 5;
-    }
-}
 
 bool IsReadable(host::Address address, std::size_t length) {
     constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
@@ -196,9 +186,17 @@ void InstallPatches() {
                 "and its own languages work as before");
         return;
     }
-    WritePatches(kPatchTable);
-    LogLine("build check passed: %u rows written into the game's code",
-            static_cast<unsigned>(std::size(kPatchTable)));
+    const PatchesWritten written = WritePatches(kPatchTable);
+    if (written.rows == std::size(kPatchTable)) {
+        LogLine("build check passed: %u rows written into the game's code",
+                static_cast<unsigned>(written.rows));
+        return;
+    }
+    const PatchEntry& failed = kPatchTable[written.failedRow];
+    LogLine("build check passed, but row %u (at 0x%06X) could not be made writable: %s",
+            static_cast<unsigned>(written.failedRow + 1), failed.site,
+            written.putBack ? "the rows written before it were put back, and the game was left as it was"
+                            : "some rows written before it could not be put back, and the game may not run");
 }
 
 } // namespace voxa

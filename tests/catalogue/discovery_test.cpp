@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <new>
 #include <set>
 
@@ -25,10 +26,17 @@ class DiscoveryTest : public ::testing::Test {
     void AddLanguage(const std::string& folder, const std::string& nameKey) {
         temp.WriteFile("VOXA\\" + folder + "\\lang.ini", "[LANG]\r\nNameKey=" + nameKey + "\r\n");
     }
+    voxa::DiscoveryAccount account;
     // What discovery does once it has the VOXA path.
     void Discover(const std::string& folderPath) {
-        voxa::ForEachSubfolder(folderPath.c_str(), voxa::AddLanguageFromFolder,
-                               const_cast<char*>(folderPath.c_str()));
+        account = {};
+        voxa::DiscoverLanguagesIn(folderPath.c_str(), account);
+    }
+    std::vector<std::string> Accounted() const {
+        std::vector<std::string> names;
+        for (const auto& folder : account.folders)
+            names.push_back(folder.name);
+        return names;
     }
     std::vector<std::string> Found() const {
         std::vector<std::string> keys;
@@ -47,27 +55,49 @@ TEST_F(DiscoveryTest, OnlyDirectSubfoldersWithLangIniThatDoNotStartWithADot) {
     Discover(voxa);
     EXPECT_EQ(Found(), std::vector<std::string>{"POLSKI"});
     EXPECT_EQ(voxa::LanguageCatalogue[0].DataFile, "");
+    // Every sub-folder is accounted for, files are not; only the language has an index.
+    using enum voxa::FolderOutcome;
+    std::map<std::string, std::pair<voxa::FolderOutcome, std::int32_t>> outcomes;
+    for (const auto& folder : account.folders)
+        outcomes[folder.name] = {folder.outcome, folder.languageIndex};
+    EXPECT_EQ(outcomes, (decltype(outcomes){
+                            {".old", {Hidden, -1}}, {"Leer", {NoLangIni, -1}}, {"Polski", {Added, 5}}}));
+    EXPECT_EQ(account.listing, voxa::ListingOutcome::Listed);
 }
 
 TEST_F(DiscoveryTest, LanguagesComeInListingOrder) {
     for (const char* name : {"Cymraeg", "Alba", "Bretons"})
         AddLanguage(name, name);
+    // The listing order as Windows gives it (Wine sorts; NTFS gives name order, FAT the order
+    // of creation), the same search discovery uses.
     std::vector<std::string> listing;
-    voxa::ForEachSubfolder(
-        voxa.c_str(),
-        [](const char* name, void* out) { static_cast<std::vector<std::string>*>(out)->push_back(name); },
-        &listing);
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((voxa + "*").c_str(), &entry);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (entry.cFileName[0] != '.')
+            listing.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
     Discover(voxa);
     ASSERT_EQ(Found().size(), 3u);
+    EXPECT_EQ(Accounted(), listing);
     for (std::size_t i = 0; i < listing.size(); ++i)
         EXPECT_EQ(voxa::LanguageCatalogue[i].NameKey, listing[i]) << i;
 }
 
-TEST_F(DiscoveryTest, NoFolderOrAnEmptyOneGivesNoLanguages) {
+TEST_F(DiscoveryTest, NoFolderAFileOrAnEmptyOneGivesNoLanguagesEachSaidApart) {
     Discover(temp.path() + "NoSuchFolder\\");
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_EQ(account.listing, voxa::ListingOutcome::NoSuchFolder);
+    temp.WriteFile("AFile", "[LANG]\r\n");
+    Discover(temp.path() + "AFile\\");
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_EQ(account.listing, voxa::ListingOutcome::NotAFolder) << account.windowsError;
     Discover(voxa);
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_EQ(account.listing, voxa::ListingOutcome::Listed);
+    EXPECT_TRUE(account.folders.empty());
 }
 
 TEST_F(DiscoveryTest, AThousandLanguageFolders) {
@@ -111,25 +141,35 @@ TEST_F(DiscoveryTest, ALangIniPathOf259CharactersIsFoundAndOneOf260IsSkippedAlon
     std::vector<std::string> found = Found();
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (std::vector<std::string>{"LONG259", "SHORT"}));
+    for (const auto& folder : account.folders)
+        EXPECT_EQ(folder.outcome == voxa::FolderOutcome::IniPathTooLong, folder.name.ends_with("260"))
+            << folder.name;
 }
 
-// The entry point catches what discovery throws; the folder search must not stay open.
-TEST_F(DiscoveryTest, RunningOutOfMemoryAtAnyPointLeavesNoSearchOpen) {
+// Memory running out ends the walk, never the game: no search stays open, and every language
+// in the catalogue is one the account added, in its place.
+TEST_F(DiscoveryTest, RunningOutOfMemoryAtAnyPointLeavesNoSearchOpenAndTheAccountTrue) {
     for (const char* name : {"A", "B", "C"})
         AddLanguage(name, name);
-    sim::StartCounting();
     bool completed = false;
     for (long after = 0; after < 200 && !completed; ++after) {
         voxa::LanguageCatalogue.Clear();
         sim::StartCounting();
         sim::FailAllocation(after);
-        try {
-            Discover(voxa);
-            completed = true;
-        } catch (const std::bad_alloc&) {
-        }
+        Discover(voxa);
         sim::FailAllocation(-1);
+        completed = !account.memoryRanOut;
         EXPECT_EQ(sim::Counted().openSearches, 0) << "failing allocation " << after;
+        std::size_t added = 0;
+        for (const auto& folder : account.folders)
+            if (folder.outcome == voxa::FolderOutcome::Added) {
+                ASSERT_LT(added, voxa::LanguageCatalogue.size()) << "failing allocation " << after;
+                EXPECT_EQ(voxa::LanguageCatalogue[added].NameKey, folder.name)
+                    << "failing allocation " << after;
+                EXPECT_EQ(folder.languageIndex, static_cast<std::int32_t>(5 + added));
+                ++added;
+            }
+        EXPECT_EQ(voxa::LanguageCatalogue.size(), added) << "failing allocation " << after;
     }
     EXPECT_TRUE(completed);
     EXPECT_EQ(Found().size(), 3u);
@@ -139,6 +179,7 @@ TEST_F(DiscoveryTest, ASearchPatternThatWouldNotFitFindsNothing) {
     const std::string tooLong = voxa + std::string(260 - voxa.size(), 'p') + "\\";
     Discover(tooLong); // must neither overflow nor search a cut path
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_EQ(account.listing, voxa::ListingOutcome::PatternTooLong);
 }
 
 TEST(PluginSubfolderPath, IsTheFolderOfTheModuleThatHoldsThePluginCode) {

@@ -33,7 +33,8 @@ std::string RandomBytes(std::mt19937& random, std::size_t size) {
 }
 
 void Discover(const std::string& folder) {
-    voxa::ForEachSubfolder(folder.c_str(), voxa::AddLanguageFromFolder, const_cast<char*>(folder.c_str()));
+    voxa::DiscoveryAccount account;
+    voxa::DiscoverLanguagesIn(folder.c_str(), account);
 }
 
 class HostileTest : public ::testing::Test {

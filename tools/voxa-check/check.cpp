@@ -3,6 +3,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
+#include "catalogue/language_index.h"
 #include "text/text_paths.h"
 
 #include <windows.h>
@@ -17,8 +18,6 @@ namespace voxa_check {
 namespace {
 
 constexpr char kSection[] = "LANG";
-constexpr const char* kTextKeys[] = {"NameKey",       "TextureFile", "DataFile",
-                                     "TextDirectory", "GameGXTName", "LevelGXTPostfix"};
 
 bool Exists(const std::string& path) {
     return PathFileExistsA(path.c_str()) != FALSE;
@@ -78,7 +77,7 @@ void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, c
     if (windows.readsNoKey)
         report.loadsText = false;
     report.lines.push_back("NameKey: " + Quoted(record.NameKey));
-    for (const char* key : kTextKeys) {
+    for (const char* key : voxa::kLangIniTextKeys) {
         const RawValue raw = ReadRaw(ini, key);
         if (raw.present && raw.text.empty())
             report.warnings.push_back(std::string(key) + " is present but empty: " +
@@ -140,32 +139,51 @@ void CheckLanguage(LanguageReport& report, const voxa::LanguageRecord& record, c
     report.lines.push_back("WindowsLangID: " + std::to_string(record.WindowsLangID));
 }
 
-struct Folder {
-    std::string name;
-    bool hasIni;
-    bool tooLong;
-};
+// Says what discovery made of a folder that did not become a language, or of the VOXA folder.
+void WarnAboutFolder(Report& report, const voxa::FolderAccount& folder) {
+    const std::string name = "folder " + Quoted(folder.name);
+    switch (folder.outcome) {
+    case voxa::FolderOutcome::NoLangIni:
+        report.warnings.push_back(name + " has no lang.ini: it is not a language");
+        return;
+    case voxa::FolderOutcome::IniPathTooLong:
+        report.warnings.push_back(name + ": the path of its lang.ini is longer than 259 characters, so a "
+                                         "language there is not found");
+        return;
+    case voxa::FolderOutcome::Hidden:
+        report.warnings.push_back(name + " begins with a dot: the plug-in takes it for hidden and skips it");
+        return;
+    case voxa::FolderOutcome::NotRead:
+        report.warnings.push_back(name + " was not read: memory ran out");
+        return;
+    case voxa::FolderOutcome::Added:
+        return;
+    }
+}
 
-std::vector<Folder> ListFolders(const std::string& voxaFolder) {
-    std::vector<Folder> folders;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((voxaFolder + "*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return folders;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || entry.cFileName[0] == '.')
-            continue;
-        const std::string ini = voxaFolder + entry.cFileName + "\\lang.ini";
-        const bool tooLong = ini.size() > voxa::kPathBufferLength - 1;
-        // A path past the usual limit is looked at through the long form, which takes full paths.
-        const std::wstring wide(ini.begin(), ini.end());
-        const bool hasIni = tooLong
-                                ? GetFileAttributesW((L"\\\\?\\" + wide).c_str()) != INVALID_FILE_ATTRIBUTES
-                                : PathFileExistsA(ini.c_str()) != FALSE;
-        folders.push_back({entry.cFileName, hasIni, tooLong});
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return folders;
+void WarnAboutListing(Report& report, const voxa::DiscoveryAccount& account) {
+    switch (account.listing) {
+    case voxa::ListingOutcome::Listed:
+    case voxa::ListingOutcome::PluginPathTooLong:
+        return;
+    case voxa::ListingOutcome::NoSuchFolder:
+        report.warnings.push_back("there is no folder " + account.languagesPath);
+        return;
+    case voxa::ListingOutcome::NotAFolder:
+        report.warnings.push_back(account.languagesPath + " is a file, not a folder");
+        return;
+    case voxa::ListingOutcome::AccessDenied:
+        report.warnings.push_back(account.languagesPath + " cannot be read: access is denied");
+        return;
+    case voxa::ListingOutcome::PatternTooLong:
+        report.warnings.push_back(account.languagesPath +
+                                  " is too long a path to search: the plug-in finds no language there");
+        return;
+    case voxa::ListingOutcome::OtherError:
+        report.warnings.push_back(account.languagesPath + " cannot be listed: Windows error " +
+                                  std::to_string(account.windowsError));
+        return;
+    }
 }
 
 } // namespace
@@ -180,31 +198,22 @@ bool Report::ok() const {
 Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
     Report report;
     voxa::LanguageCatalogue.Clear();
-    voxa::ForEachSubfolder(voxaFolder.c_str(), voxa::AddLanguageFromFolder,
-                           const_cast<char*>(voxaFolder.c_str()));
-
-    std::size_t position = 0;
-    for (const Folder& folder : ListFolders(voxaFolder)) {
-        if (!folder.hasIni) {
-            report.warnings.push_back("folder " + Quoted(folder.name) +
-                                      " has no lang.ini: it is not a language");
+    voxa::DiscoveryAccount account;
+    voxa::DiscoverLanguagesIn(voxaFolder.c_str(), account);
+    WarnAboutListing(report, account);
+    if (account.memoryRanOut)
+        report.warnings.push_back("memory ran out while the folders were read; the report is not whole");
+    for (const voxa::FolderAccount& folder : account.folders) {
+        if (folder.outcome != voxa::FolderOutcome::Added) {
+            WarnAboutFolder(report, folder);
             continue;
         }
-        if (folder.tooLong) {
-            report.warnings.push_back("folder " + Quoted(folder.name) +
-                                      ": the path of its lang.ini is longer than "
-                                      "259 characters, so the language is not found");
-            continue;
-        }
-        if (position >= voxa::LanguageCatalogue.size())
-            break;
         LanguageReport language;
-        language.index = 5 + static_cast<int>(position);
+        language.index = folder.languageIndex;
         language.folder = folder.name;
-        CheckLanguage(language, voxa::LanguageCatalogue[position], voxaFolder + folder.name + "\\lang.ini",
-                      options);
+        CheckLanguage(language, *voxa::CatalogueEntryForIndex(folder.languageIndex),
+                      voxaFolder + folder.name + "\\lang.ini", options);
         report.languages.push_back(language);
-        ++position;
     }
 
     // The default language: the first record for the system's language, or for any (0), wins.
@@ -212,8 +221,8 @@ Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
     bool anyBefore = false;
     std::string anyFolder;
     for (std::size_t i = 0; i < report.languages.size(); ++i) {
-        const std::int32_t id = voxa::LanguageCatalogue[i].WindowsLangID;
         LanguageReport& language = report.languages[i];
+        const std::int32_t id = voxa::CatalogueEntryForIndex(language.index)->WindowsLangID;
         if (id == -1)
             continue;
         if (anyBefore)
