@@ -36,6 +36,16 @@ bool FormatPath(char (&buffer)[kPathBufferLength], const char* format, Args... a
 
 } // namespace
 
+bool PluginFilePath(char* buffer, std::size_t bufferSize) {
+    // A module path that does not fit is cut by GetModuleFileNameA: it would name another file.
+    const DWORD length = GetModuleFileNameA(PluginModule(), buffer, static_cast<DWORD>(bufferSize));
+    if (length == 0 || length >= bufferSize) {
+        buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t bufferSize) {
     const std::size_t subFolderLength = std::strlen(subFolder);
     buffer[0] = '\0';

@@ -59,6 +59,10 @@ void DiscoverLanguages() noexcept;
 // The account in plain lines for the start-up log.
 void LogDiscovery(const DiscoveryAccount& account) noexcept;
 
+// Writes the plug-in file's own path into buffer; false, with an empty text, when it does not
+// fit.
+bool PluginFilePath(char* buffer, std::size_t bufferSize);
+
 // Writes the path of subFolder inside the plug-in's folder into buffer. Returns false, with
 // buffer holding an empty text, when the result would not fit.
 bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t bufferSize);

@@ -86,10 +86,13 @@ PatchesWritten WritePatches(std::span<const PatchEntry> table) {
         if (WritePatch(entry))
             continue;
         // A game with some rows written would call the plug-in from one place and run its own
-        // code at the next: put every row back, this one too (its opcode may be in).
-        for (std::size_t back = row + 1; back-- > 0;)
-            if (!WriteHostBytes(table[back].site, PatchLength(table[back].kind), kept[back]))
+        // code at the next: put back every row that changed, this one too (its opcode may be in).
+        for (std::size_t back = row + 1; back-- > 0;) {
+            const std::size_t length = PatchLength(table[back].kind);
+            if (std::memcmp(host::Pointer<const std::uint8_t>(table[back].site), kept[back], length) != 0 &&
+                !WriteHostBytes(table[back].site, length, kept[back]))
                 result.putBack = false;
+        }
         result.failedRow = row;
         return result;
     }

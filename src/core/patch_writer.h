@@ -52,7 +52,7 @@ struct PatchesWritten {
 };
 
 // Writes the table in order, all or nothing: each row's bytes are kept before it is written,
-// and when a span cannot be made writable every row written so far is put back, last first.
+// and when a span cannot be made writable every row changed so far is put back, last first.
 // A table longer than kMaxPatchRows is not written at all.
 PatchesWritten WritePatches(std::span<const PatchEntry> table);
 

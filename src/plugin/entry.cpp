@@ -2,6 +2,7 @@
 
 #include "catalogue/discovery.h"
 #include "core/startup_log.h"
+#include "plugin/other_plugins.h"
 #include "plugin/patch_table.h"
 
 #include <voxa_version.h>
@@ -16,6 +17,7 @@ BOOL PluginEntry(HINSTANCE, DWORD reason, LPVOID) {
     DiscoverLanguages();
     LogDiscovery(Discovery);
     InstallPatches();
+    LogOtherPlugins();
     char logPath[MAX_PATH];
     WriteStartupLog(PluginSubfolderPath("voxa.log", logPath, sizeof logPath) ? logPath : nullptr);
     return TRUE;
