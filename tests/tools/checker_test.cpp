@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 using voxa_check::CheckVoxaFolder;
@@ -186,6 +188,83 @@ TEST_F(CheckerEncodingTest, Utf16WithoutItsMarkIsNoTextToEitherReader) {
     EXPECT_NE(Save(Utf16(keys, false)), "GOOD");
     EXPECT_FALSE(CheckVoxaFolder(voxa, withRoot).ok());
     ExpectWarning("lang.ini holds NUL bytes but no byte-order mark");
+}
+
+// GetPrivateProfileString's reading rules, each on a real file: what this process's reader
+// (Wine's, here) makes of it, which agrees with Windows' documented reading in each case
+// below, and the checker's warning.
+TEST_F(CheckerEncodingTest, Utf8LettersWithoutAMarkAreWarnedOfAndAnsiLettersAreNot) {
+    Save(keys + "LevelGXTPostfix=_Espa\xC3\xB1ol\r\n");
+    ExpectWarning("lang.ini is UTF-8 with letters beyond ASCII");
+    Save(keys + "LevelGXTPostfix=_Espa\xF1ol\r\n");
+    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{});
+}
+
+std::string ReadKey(const std::string& ini, const char* key) {
+    char value[260];
+    GetPrivateProfileStringA("LANG", key, "(absent)", value, sizeof value, ini.c_str());
+    return value;
+}
+
+TEST_F(CheckerEncodingTest, ACommentAfterAValueIsPartOfIt) {
+    Save(keys + "LevelGXTPostfix=_PL ; the Polish levels\r\n; a comment of its own\r\n");
+    EXPECT_EQ(ReadKey(voxa + "L\\lang.ini", "LevelGXTPostfix"), "_PL ; the Polish levels");
+    ExpectWarning("LevelGXTPostfix (line 7) holds \"; the Polish levels\": only a ';' at the start of a line "
+                  "begins a comment");
+    Save(keys + "LevelGXTPostfix=_PL #2\r\n");
+    ExpectWarning("LevelGXTPostfix (line 7) holds \"#2\"");
+    Save(keys + "LevelGXTPostfix=_PL#2\r\n");
+    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{})
+        << "a '#' inside a word is no comment anyone meant";
+}
+
+TEST_F(CheckerEncodingTest, OfTwoEqualKeysTheFirstIsRead) {
+    Save(keys + "LevelGXTPostfix=_A\r\nlevelgxtpostfix = _B\r\n");
+    EXPECT_EQ(ReadKey(voxa + "L\\lang.ini", "LevelGXTPostfix"), "_A");
+    ExpectWarning(
+        "levelgxtpostfix is given twice in [LANG] (line 7 and line 8): Windows reads the first, \"_A\"");
+    // Blanks around the key and value, and one pair of quotes, are read as meant.
+    Save(keys + "  LevelGXTPostfix  =  \"_A\"  \r\n");
+    EXPECT_EQ(ReadKey(voxa + "L\\lang.ini", "LevelGXTPostfix"), "_A");
+    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{});
+}
+
+TEST_F(CheckerEncodingTest, KeysInASecondLangSectionAreNeverRead) {
+    Save(keys + "[FONTS]\r\nSize=2\r\n[Lang]\r\nLevelGXTPostfix=_PL\r\n");
+    EXPECT_EQ(ReadKey(voxa + "L\\lang.ini", "LevelGXTPostfix"), "(absent)");
+    ExpectWarning(
+        "LevelGXTPostfix (line 10) stands in a second [LANG] section: Windows reads only the first");
+}
+
+// Each language breaks one rule, after a folder that is no language: every warning lands on
+// its own language, and the clean one stays quiet.
+TEST_F(CheckerTest, EachLanguagesWarningsAreItsOwn) {
+    temp.MakeFolder("VOXA\\A_NoLanguage");
+    GoodLanguage("B_Utf8", "LevelGXTPostfix=_Espa\xC3\xB1ol\r\n");
+    GoodLanguage("C_Comment", "LevelGXTPostfix=_PL ;Polish\r\n");
+    GoodLanguage("D_Twice", "NameKey=OTHER\r\n");
+    GoodLanguage("E_Second", "[LANG]\r\nWindowsLangID=21\r\n");
+    GoodLanguage("F_Clean");
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    const std::map<std::string, std::string> expected = {
+        {"B_Utf8", "lang.ini is UTF-8 with letters beyond ASCII"},
+        {"C_Comment", "LevelGXTPostfix (line 7) holds \";Polish\""},
+        {"D_Twice", "NameKey is given twice in [LANG]"},
+        {"E_Second", "WindowsLangID (line 8) stands in a second [LANG] section"},
+    };
+    ASSERT_EQ(report.languages.size(), 5u);
+    for (const auto& language : report.languages) {
+        const auto want = expected.find(language.folder);
+        if (want == expected.end()) {
+            EXPECT_EQ(language.warnings, std::vector<std::string>{}) << language.folder;
+            continue;
+        }
+        ASSERT_EQ(language.warnings.size(), 1u) << language.folder;
+        EXPECT_EQ(language.warnings[0].rfind(want->second, 0), 0u)
+            << language.folder << ": " << language.warnings[0];
+    }
+    EXPECT_EQ(report.warnings,
+              std::vector<std::string>{"folder \"A_NoLanguage\" has no lang.ini: it is not a language"});
 }
 
 } // namespace

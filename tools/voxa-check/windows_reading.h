@@ -18,7 +18,14 @@ struct WindowsReading {
     bool readsNoKey = false; // Windows finds no key of the [LANG] section at all
 };
 
-// `bytes` is the whole file.
+// `bytes` is the whole file. Besides the encoding, it finds where GetPrivateProfileString's
+// documented reading turns what was written into something else: a ';' or '#' after a value
+// is part of it (only a ';' at the start of a line begins a comment), the first of two equal
+// keys wins, and a second [LANG] section is never read. What it reads as meant (one pair of
+// quotes around a value removed, blanks around keys and values) gets no warning.
 WindowsReading HowWindowsReads(const std::string& bytes);
+
+void WarnAboutLayout(WindowsReading& reading, const std::string& text);
+void WarnAboutValues(WindowsReading& reading, const std::string& text);
 
 } // namespace voxa_check
