@@ -1,27 +1,18 @@
 #pragma once
-// For tests that link the plug-in's code: the plug-in's global state put back to how it is
-// before start-up, with a fresh fake host.
+// For tests that link the plug-in's code: a fresh fake host with the plug-in as before
+// start-up, and ways to patch and fill it as start-up would.
 
 #include "fake_host.h"
 
 #include "catalogue/catalogue.h"
-#include "fonts/font_data.h"
-#include "menu/menu_state.h"
 #include "plugin/patch_table.h"
-#include "text/language_names.h"
+#include "plugin/plugin_state.h"
 
 namespace sim {
 
-// The fake host's allocator memory is gone after a reset, so the plug-in's copies are
-// dropped here without being released through it.
+// A fresh fake host, and the plug-in as before start-up.
 inline void ResetPlugin(const std::string& textRoot = "GAME", const std::string& levelRoot = "LEVELS/") {
-    for (voxa::LanguageRecord& record : voxa::LanguageCatalogue)
-        delete record.fontData;
-    voxa::LanguageCatalogue.Clear();
-    delete voxa::defaultFontData;
-    voxa::defaultFontData = nullptr;
-    voxa::ResetMenuState();
-    std::memset(voxa::BuiltInLanguageNames, 0, sizeof voxa::BuiltInLanguageNames);
+    voxa::ResetPluginState();
     InstallFakeHost(textRoot, levelRoot);
 }
 

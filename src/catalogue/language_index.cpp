@@ -33,6 +33,8 @@ std::int32_t MenuRowToLanguage(std::int32_t menuRow) {
     return menuRow;
 }
 
+bool startingLanguageLogged = false;
+
 namespace {
 
 std::int32_t BuiltInLanguageFor(std::int32_t primaryLanguage) {
@@ -52,10 +54,9 @@ std::int32_t BuiltInLanguageFor(std::int32_t primaryLanguage) {
 
 // Said once: the host asks when it chooses its starting language.
 void LogStartingLanguage(LANGID system, std::int32_t chosen, const char* why) {
-    static bool said = false;
-    if (said)
+    if (startingLanguageLogged)
         return;
-    said = true;
+    startingLanguageLogged = true;
     static const char* const kBuiltInNames[kBuiltInLanguageCount] = {"English", "German", "French", "Italian",
                                                                      "Spanish"};
     const LanguageRecord* record = CatalogueEntryForIndex(chosen);

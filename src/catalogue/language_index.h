@@ -17,6 +17,9 @@ bool CurrentLanguageUsesWholeAsciiTable();
 // Menu rows list the built-in languages as English, French, Italian, German, Spanish.
 std::int32_t MenuRowToLanguage(std::int32_t menuRow);
 
+// The starting language is logged once, the first time the host asks for it.
+extern bool startingLanguageLogged;
+
 // The starting language for the Windows user language; reached from the host's code.
 std::int32_t __cdecl DefaultLanguageFromSystem();
 

@@ -112,4 +112,10 @@ void WriteStartupLog(const char* path) noexcept {
     std::string().swap(keptLines);
 }
 
+void ResetStartupLog() noexcept {
+    std::string().swap(keptLines);
+    written = false;
+    logPath[0] = '\0';
+}
+
 } // namespace voxa

@@ -13,4 +13,7 @@ namespace voxa {
 // then forgets them. A null path, or a file that cannot be written, writes no file.
 void WriteStartupLog(const char* path) noexcept;
 
+// Back to keeping lines, with none kept and no log file: as before start-up.
+void ResetStartupLog() noexcept;
+
 } // namespace voxa

@@ -118,6 +118,15 @@ void LoadLanguageFontData() {
     }
 }
 
+void ForgetFontData() {
+    for (LanguageRecord& record : LanguageCatalogue) {
+        delete record.fontData;
+        record.fontData = nullptr;
+    }
+    delete defaultFontData;
+    defaultFontData = nullptr;
+}
+
 void ReleaseLanguageFontData() {
     for (LanguageRecord& record : LanguageCatalogue) {
         if (record.fontData != nullptr) {

@@ -55,4 +55,8 @@ std::uint8_t __cdecl FontDataLoadHook(const char* path);
 void LoadLanguageFontData();
 void ReleaseLanguageFontData();
 
+// Drops every copy without giving its tables back to the host's allocator: only for a host
+// that starts over too, whose allocator's memory is gone.
+void ForgetFontData();
+
 } // namespace voxa

@@ -73,6 +73,10 @@ void BuildBuiltInName(int menuRow) {
 
 } // namespace
 
+void ResetLanguageNames() {
+    std::memset(BuiltInLanguageNames, 0, sizeof BuiltInLanguageNames);
+}
+
 void BuildLanguageNames() {
     for (LanguageRecord& record : LanguageCatalogue) {
         if (record.TextDirectory.empty() || record.GameGXTName.empty()) {

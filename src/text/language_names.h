@@ -9,5 +9,6 @@ namespace voxa {
 extern wchar_t BuiltInLanguageNames[5][kDisplayNameLength];
 
 void BuildLanguageNames();
+void ResetLanguageNames();
 
 } // namespace voxa

@@ -1,15 +1,20 @@
 #include "catalogue/language_index.h"
+#include "core/startup_log.h"
 #include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 using voxa::CatalogueEntryForIndex;
+
+int BuiltInAnswerForThisProcess();
 
 class LanguageIndexTest : public ::testing::Test {
   protected:
@@ -73,6 +78,21 @@ TEST_F(LanguageIndexTest, TheSystemLanguageChoosesTheDefault) {
         EXPECT_EQ(voxa::DefaultLanguageFromSystem(), std::atoi(expected));
     }
     EXPECT_EQ(voxa::DefaultLanguageFromSystem(), BuiltInAnswerForThisProcess());
+    // The log names the built-in language chosen, once.
+    static const char* const kNames[] = {"English", "German", "French", "Italian", "Spanish"};
+    sim::TempFolder temp;
+    const std::string log = temp.path() + "voxa.log";
+    voxa::WriteStartupLog(log.c_str());
+    std::string text;
+    ASSERT_TRUE(sim::ReadWholeFile(log, text));
+    char line[160];
+    std::snprintf(
+        line, sizeof line,
+        "voxa: starting language: Windows language 0x%04X (primary language %d) gives %s (index %d, "
+        "built in)\r\n",
+        GetUserDefaultLangID(), GetUserDefaultLangID() & 0x3FF, kNames[BuiltInAnswerForThisProcess()],
+        BuiltInAnswerForThisProcess());
+    EXPECT_EQ(text, line);
     sim::AddLanguage("NONE", -1);
     sim::AddLanguage("OTHER", 0x3FF - 1); // no real primary language
     EXPECT_EQ(voxa::DefaultLanguageFromSystem(), BuiltInAnswerForThisProcess());

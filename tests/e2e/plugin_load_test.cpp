@@ -585,10 +585,11 @@ TEST_F(PluginTest, MemoryRunningOutAtAnyAllocationOfStartUpStillPatchesTheGame) 
 }
 
 TEST_F(PluginTest, AFolderWhereNoFileCanBeWrittenGetsNoLogAndChangesNothingElse) {
-    // Where the log cannot be created, start-up goes on as ever. On Windows a game folder
-    // under Program Files refuses the file (access denied); Wine ignores the read-only
-    // attribute of folders and these tests run as root, so a folder of the log's name stands
-    // in the way here and CreateFileA fails at the same call.
+    // Where the log cannot be created, start-up goes on as ever. On Windows that is a folder
+    // the player may not write to (a game under Program Files is not one: Windows moves its
+    // writes to the player's VirtualStore folder, which Wine does not do). Wine ignores the
+    // read-only attribute of folders and these tests run as root, so a folder of the log's
+    // name stands in the way here and CreateFileA fails at the same call.
     temp.MakeFolder("game\\voxa.log");
     Load();
     ExpectEveryRow();

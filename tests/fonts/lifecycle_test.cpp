@@ -1,3 +1,4 @@
+#include "text/language_names.h"
 #include "fonts/font_data.h"
 #include "fonts/language_switch.h"
 #include "simhost/host_code.h"

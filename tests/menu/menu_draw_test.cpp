@@ -1,3 +1,4 @@
+#include "text/language_names.h"
 #include "fonts/font_data.h"
 #include "fonts/texture_dictionaries.h"
 #include "menu/menu_state.h"

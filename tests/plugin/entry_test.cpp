@@ -1,7 +1,14 @@
 #include "catalogue/catalogue.h"
+#include "catalogue/discovery.h"
+#include "catalogue/language_index.h"
+#include "core/startup_log.h"
+#include "fonts/font_data.h"
+#include "menu/menu_state.h"
 #include "plugin/entry.h"
 #include "plugin/patch_table.h"
 #include "simhost/plugin_state.h"
+#include "simhost/test_folders.h"
+#include "text/language_names.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +39,45 @@ TEST(PluginEntry, ProcessAttachPatchesEveryRowEvenWithNoLanguages) {
                 << std::hex << row.site;
         }
     }
+}
+
+// Every piece of the plug-in's state as before start-up, the log keeping its lines again.
+void ExpectFreshState() {
+    EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_TRUE(voxa::Discovery.languagesPath.empty());
+    EXPECT_TRUE(voxa::Discovery.folders.empty());
+    EXPECT_EQ(voxa::defaultFontData, nullptr);
+    EXPECT_FALSE(voxa::startingLanguageLogged);
+    EXPECT_EQ(voxa::PageCount, 0);
+    EXPECT_EQ(voxa::CurrentPage, 0);
+    EXPECT_EQ(voxa::RecordedMenuMarker, -1);
+    EXPECT_FALSE(voxa::UpArrowHot || voxa::DownArrowHot);
+    for (const auto& name : voxa::BuiltInLanguageNames)
+        EXPECT_EQ(name[0], L'\0');
+    // A line now is kept for the next log, not appended to the last one.
+    sim::TempFolder temp;
+    voxa::LogLine("fresh");
+    const std::string log = temp.path() + "voxa.log";
+    voxa::WriteStartupLog(log.c_str());
+    std::string text;
+    ASSERT_TRUE(sim::ReadWholeFile(log, text));
+    EXPECT_EQ(text, "voxa: fresh\r\n");
+}
+
+TEST(PluginState, OneResetPutsBackEverythingAStartUpLeft) {
+    sim::ResetPlugin();
+    ExpectFreshState();
+    sim::ResetPlugin();
+    sim::AddLanguage("POLSKI", GetUserDefaultLangID() & 0x3FF);
+    EXPECT_EQ(voxa::PluginEntry(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE); // logs, discovers, patches
+    EXPECT_EQ(voxa::DefaultLanguageFromSystem(), 5);
+    voxa::LanguageMenuBegin();
+    voxa::UpArrowHot = true;
+    voxa::CurrentPage = 1;
+    voxa::BuiltInLanguageNames[0][0] = L'E';
+    EXPECT_FALSE(voxa::Discovery.languagesPath.empty());
+    sim::ResetPlugin();
+    ExpectFreshState();
 }
 
 } // namespace
