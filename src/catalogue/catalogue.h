@@ -1,6 +1,7 @@
 #pragma once
 // The one list of extra languages, in the order discovery found them. Position p is
-// language index 5 + p, so the list never changes once discovery has filled it.
+// language index kBuiltInLanguageCount + p, so the list never changes once discovery has
+// filled it.
 
 #include "catalogue/growable_array.h"
 #include "catalogue/language_record.h"

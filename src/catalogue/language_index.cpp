@@ -27,9 +27,8 @@ bool CurrentLanguageUsesWholeAsciiTable() {
 }
 
 std::int32_t MenuRowToLanguage(std::int32_t menuRow) {
-    static constexpr std::int32_t kBuiltInByRow[kBuiltInLanguageCount] = {0, 2, 3, 1, 4};
     if (static_cast<std::uint32_t>(menuRow) < static_cast<std::uint32_t>(kBuiltInLanguageCount))
-        return kBuiltInByRow[menuRow];
+        return kBuiltInLanguagesByMenuRow[menuRow].index;
     return menuRow;
 }
 
@@ -37,19 +36,12 @@ bool startingLanguageLogged = false;
 
 namespace {
 
+// The built-in language of a Windows primary language; English for every other.
 std::int32_t BuiltInLanguageFor(std::int32_t primaryLanguage) {
-    switch (primaryLanguage) {
-    case LANG_GERMAN:
-        return 1;
-    case LANG_SPANISH:
-        return 4;
-    case LANG_FRENCH:
-        return 2;
-    case LANG_ITALIAN:
-        return 3;
-    default:
-        return 0;
-    }
+    for (const BuiltInLanguage& language : kBuiltInLanguagesByMenuRow)
+        if (language.primaryLanguage == primaryLanguage)
+            return language.index;
+    return BuiltInLanguageOfIndex(0).index;
 }
 
 // Said once: the host asks when it chooses its starting language.
@@ -57,12 +49,10 @@ void LogStartingLanguage(LANGID system, std::int32_t chosen, const char* why) {
     if (startingLanguageLogged)
         return;
     startingLanguageLogged = true;
-    static const char* const kBuiltInNames[kBuiltInLanguageCount] = {"English", "German", "French", "Italian",
-                                                                     "Spanish"};
     const LanguageRecord* record = CatalogueEntryForIndex(chosen);
     LogLine("starting language: Windows language 0x%04X (primary language %d) gives %s%s%s (index %d, %s)",
             system, system & 0x3FF, record != nullptr ? "NameKey \"" : "",
-            record != nullptr ? record->NameKey.c_str() : kBuiltInNames[chosen],
+            record != nullptr ? record->NameKey.c_str() : BuiltInLanguageOfIndex(chosen).englishName,
             record != nullptr ? "\"" : "", static_cast<int>(chosen), why);
 }
 

@@ -1,13 +1,13 @@
 #pragma once
-// The language index: 0 to 4 are the host's built-in languages, 5 + p is catalogue position p.
+// The language index: below kBuiltInLanguageCount the host's built-in languages, above
+// them catalogue position p is kBuiltInLanguageCount + p.
 
+#include "catalogue/built_in_languages.h"
 #include "catalogue/language_record.h"
 
 #include <cstdint>
 
 namespace voxa {
-
-constexpr std::int32_t kBuiltInLanguageCount = 5;
 
 // The record of a language index, or null for a built-in language or an index with no record.
 LanguageRecord* CatalogueEntryForIndex(std::int32_t languageIndex);

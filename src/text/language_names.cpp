@@ -10,7 +10,7 @@
 
 namespace voxa {
 
-wchar_t BuiltInLanguageNames[5][kDisplayNameLength];
+wchar_t BuiltInLanguageNames[kBuiltInLanguageCount][kDisplayNameLength];
 
 namespace {
 
@@ -52,21 +52,15 @@ void BuildExtraLanguageName(LanguageRecord& record) {
     host::HostStringDestroy(&path);
 }
 
-struct BuiltInName {
-    const char* key;
-    std::int32_t languageIndex;
-};
-constexpr BuiltInName kBuiltInByMenuRow[5] = {{"ENG", 0}, {"FRA", 2}, {"ITA", 3}, {"GER", 1}, {"ESP", 4}};
-
 void BuildBuiltInName(int menuRow) {
-    const BuiltInName& language = kBuiltInByMenuRow[menuRow];
+    const BuiltInLanguage& language = kBuiltInLanguagesByMenuRow[menuRow];
     host::HostString path;
     host::HostStringCopy(&path, &host::TextRoot());
     host::HostStringAppend(&path, "/PC_Text/PC_");
-    host::HostStringAppendString(&path, host::LanguageFilePart(language.languageIndex));
+    host::HostStringAppendString(&path, host::LanguageFilePart(language.index));
     TemporaryTextTable names;
     host::HostTextTableLoad(names.table(), path.text);
-    CopyName(BuiltInLanguageNames[menuRow], host::HostTextTableGet(names.table(), language.key));
+    CopyName(BuiltInLanguageNames[menuRow], host::HostTextTableGet(names.table(), language.nameKey));
     host::HostTextTableDestroy(names.table());
     host::HostStringDestroy(&path);
 }
