@@ -80,9 +80,21 @@ TEST_F(LangIniTest, IntegerKeys) {
     EXPECT_EQ(ReadLangIni(Write("[LANG]\r\nWindowsLangID=25\r\n").c_str()).WindowsLangID, 25);
     EXPECT_EQ(ReadLangIni(Write("[LANG]\r\nWindowsLangID=0\r\n").c_str()).WindowsLangID, 0);
     EXPECT_EQ(ReadLangIni(Write("[LANG]\r\nWindowsLangID=-7\r\n").c_str()).WindowsLangID, -7);
-    // Not numbers: whatever the profile API makes of them, a record still comes out.
-    for (const char* odd : {"abc", "+12", " 12 ", "99999999999999999999", "0x19", "1e3"})
-        ReadLangIni(Write(std::string("[LANG]\r\nWindowsLangID=") + odd + "\r\nNameKey=K\r\n").c_str());
+    // Not plain numbers: the profile API reads a sign, a 0x prefix and the digits up to the
+    // first other character, trimmed of blanks. A word reads as 0, which claims every Windows
+    // language (the checker warns of it).
+    const std::pair<const char*, std::int32_t> odd[] = {
+        {"abc", 0}, {"+12", 12}, {" 12 ", 12}, {"0x19", 25}, {"1e3", 1}};
+    for (const auto& [value, read] : odd) {
+        const auto record =
+            ReadLangIni(Write(std::string("[LANG]\r\nWindowsLangID=") + value + "\r\nNameKey=K\r\n").c_str());
+        EXPECT_EQ(record.WindowsLangID, read) << value;
+        EXPECT_EQ(record.NameKey, "K") << value;
+    }
+    // Too large for 32 bits: a record all the same, with the keys after it read.
+    EXPECT_EQ(
+        ReadLangIni(Write("[LANG]\r\nWindowsLangID=99999999999999999999\r\nNameKey=K\r\n").c_str()).NameKey,
+        "K");
 }
 
 TEST_F(LangIniTest, BadFilesGiveARecordAndNoCrash) {

@@ -88,16 +88,24 @@ TEST_F(PatchWriterTest, AWrittenCallReachesThePluginRoutineAsLoaded) {
     EXPECT_TRUE(run.registersKept);
 }
 
-TEST(WriteHostBytes, ASpanThatCannotBeMadeWritableIsLeftAlone) {
-    // Reserved, never committed: its protection cannot change, and a store would fault.
+TEST(WriteHostBytes, SaysWhetherTheSpanWasWritten) {
+    // Reserved, never committed: its protection cannot change, and a store would fault (a
+    // writer that stored anyway ends the test here).
     void* reserved = VirtualAlloc(nullptr, 0x10000, MEM_RESERVE, PAGE_NOACCESS);
     ASSERT_NE(reserved, nullptr);
     const std::uint8_t bytes[5] = {0xE9, 1, 2, 3, 4};
-    voxa::WriteHostBytes(reinterpret_cast<Address>(reserved), 5, bytes);
-    MEMORY_BASIC_INFORMATION region;
-    VirtualQuery(reserved, &region, sizeof region);
-    EXPECT_EQ(region.State, static_cast<DWORD>(MEM_RESERVE));
+    EXPECT_FALSE(voxa::WriteHostBytes(reinterpret_cast<Address>(reserved), 5, bytes));
     VirtualFree(reserved, 0, MEM_RELEASE);
+    // Read-only memory is made writable for the store, and its protection given back.
+    auto* page =
+        static_cast<std::uint8_t*>(VirtualAlloc(nullptr, 0x1000, MEM_COMMIT | MEM_RESERVE, PAGE_READONLY));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(voxa::WriteHostBytes(reinterpret_cast<Address>(page) + 3, 5, bytes));
+    EXPECT_EQ(std::vector<std::uint8_t>(page + 3, page + 8), std::vector<std::uint8_t>(bytes, bytes + 5));
+    MEMORY_BASIC_INFORMATION region;
+    VirtualQuery(page, &region, sizeof region);
+    EXPECT_EQ(region.Protect, static_cast<DWORD>(PAGE_READONLY));
+    VirtualFree(page, 0, MEM_RELEASE);
 }
 
 TEST(HostCodeFragments, NoticeACalleeThatRemovesArgumentsItShouldNot) {

@@ -33,10 +33,32 @@ TEST(PluginEntry, ProcessAttachPatchesEveryRowEvenWithNoLanguages) {
     EXPECT_EQ(voxa::PluginEntry(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
     // The test program has no VOXA folder beside it.
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
+    EXPECT_EQ(voxa::Discovery.listing, voxa::ListingOutcome::NoSuchFolder);
+    using enum voxa::PatchKind;
     for (const voxa::PatchEntry& row : voxa::PatchTable()) {
-        if (row.kind == voxa::PatchKind::CallToPlugin || row.kind == voxa::PatchKind::JumpToPlugin) {
-            EXPECT_EQ(sim::BranchTarget(row.site), reinterpret_cast<sim::Address>(row.plugin))
+        const auto at = sim::ReadBytes(row.site, 5);
+        switch (row.kind) {
+        case CallToPlugin:
+        case JumpToPlugin:
+        case HostInternalCall:
+        case HostInternalJump:
+            EXPECT_EQ(at[0], row.kind == CallToPlugin || row.kind == HostInternalCall ? 0xE8 : 0xE9)
                 << std::hex << row.site;
+            EXPECT_EQ(sim::BranchTarget(row.site), row.kind == CallToPlugin || row.kind == JumpToPlugin
+                                                       ? reinterpret_cast<sim::Address>(row.plugin)
+                                                       : row.hostTarget)
+                << std::hex << row.site;
+            break;
+        case Raw2:
+        case Raw5:
+            EXPECT_EQ(std::vector<std::uint8_t>(at.begin(), at.begin() + voxa::PatchLength(row.kind)),
+                      std::vector<std::uint8_t>(row.bytes, row.bytes + voxa::PatchLength(row.kind)))
+                << std::hex << row.site;
+            break;
+        case Pointer:
+            EXPECT_EQ(sim::Data<sim::Address>(row.site), reinterpret_cast<sim::Address>(row.plugin))
+                << std::hex << row.site;
+            break;
         }
     }
 }
