@@ -2,10 +2,5 @@
 # Builds everything and prints the start-up and per-frame measurements.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/i386.sh
-trap release_i386 EXIT
-ensure_i386
-bash scripts/build.sh
-source scripts/wine-env.sh
-trap 'stop_wine; release_i386' EXIT
+source scripts/session.sh
 wine build/bin/voxa-bench.exe "$@"

@@ -27,14 +27,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-if [ "$list" = 0 ]; then
-  source scripts/i386.sh
-  trap release_i386 EXIT
-  ensure_i386
-  bash scripts/build.sh
-  source scripts/wine-env.sh
-  trap 'stop_wine; release_i386' EXIT
-fi
+[ "$list" = 1 ] || source scripts/session.sh
 
 # shellcheck disable=SC2086
 python3 - "$list" "$limit" "$tests" $files <<'PYTHON'
