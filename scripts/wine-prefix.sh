@@ -137,6 +137,8 @@ wine_prefix_ensure() {
   wine_prefix_ready "$WINEPREFIX" && return 0
   if [ -f "$WINEPREFIX/.voxa-ready" ]; then
     echo "wine: the prefix $WINEPREFIX is not whole (or was made by another Wine); making it again"
+  elif [ -d "$WINEPREFIX" ]; then
+    echo "wine: the prefix $WINEPREFIX was left unfinished (its making was stopped); making it again"
   fi
   if [ "${VOXA_I386:-native}" = emulated ]; then
     echo "wine: creating the prefix $WINEPREFIX under the emulator (once, 10 to 20 minutes)"
