@@ -12,4 +12,4 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
 wine_prefix_ensure
 wineserver -p >/dev/null 2>&1 </dev/null &
 wine_boot
-stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
+stop_wine() { wine_stop_server >/dev/null 2>&1 || true; }

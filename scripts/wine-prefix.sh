@@ -101,10 +101,18 @@ wine_prefix_trim() {
   fi
 }
 
+# Stops the prefix's server and waits for it to end. It writes the registry as it stops
+# (seconds under an emulator, and the services stand at the end of system.reg): nothing may
+# read or edit the file before it has.
+wine_stop_server() {
+  wineserver -k >/dev/null 2>&1 || true
+  wine_prefix_wait_for "$WINEPREFIX" 'wineserver' 600
+}
+
 # One attempt at making the prefix: Wine's set-up, waited for to its end; the trim; the
 # files; a program run. Says what failed and fails.
 wine_prefix_make() {
-  wineserver -k >/dev/null 2>&1 || true
+  wine_stop_server || return 1
   rm -rf "$WINEPREFIX"
   local status=0
   wineboot --init >/dev/null 2>&1 </dev/null || status=$?
@@ -113,7 +121,7 @@ wine_prefix_make() {
   wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" || return 1
   # Stopping the server saves the registry now. (Waiting for it to stop by itself can take
   # forever under an emulator, where Wine's desktop process stays.)
-  wineserver -k >/dev/null 2>&1 || true
+  wine_stop_server || return 1
   local missing
   missing=$(wine_prefix_missing_files "$WINEPREFIX")
   if [ -n "$missing" ]; then
@@ -128,7 +136,7 @@ wine_prefix_make() {
     return 1
   fi
   wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" || return 1
-  wineserver -k >/dev/null 2>&1 || true
+  wine_stop_server || return 1
   wine_prefix_mark_text >"$WINEPREFIX/.voxa-ready"
 }
 

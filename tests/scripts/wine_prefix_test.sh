@@ -60,6 +60,15 @@ check "a wait that runs out fails" test $? -ne 0
 check "and names what was still running" grep -q "wineboot.exe --init" <<<"$said"
 kill "$other" 2>/dev/null
 
+# The server writes the registry as it stops: stopping it waits for its process to end.
+stopping="$work/stopping"
+mkdir -p "$stopping"
+WINEPREFIX="$stopping" bash -c 'sleep 3; true' /usr/lib/wine/wineserver32 -p0 &
+sleep 0.5
+start=$SECONDS
+WINEPREFIX="$stopping" wine_stop_server
+check "stopping the server waits for it to end" test $((SECONDS - start)) -ge 2
+
 # The registry trim, on the entries as this Wine writes them, and on one it does not have.
 reg="$work/reg"
 mkdir -p "$reg"
