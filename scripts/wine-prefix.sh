@@ -46,15 +46,44 @@ wine_prefix_processes() {
   return 0
 }
 
+# The processor time (in clock ticks) used so far by the processes of the prefix $1 that are
+# running now.
+wine_prefix_cpu_ticks() {
+  local environ pid fields total=0
+  for environ in $(grep -lzxF "WINEPREFIX=$1" /proc/[0-9]*/environ 2>/dev/null); do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    # The fields after the command's name, which may hold blanks: utime and stime are the
+    # 12th and 13th of them.
+    fields=$(cat "/proc/$pid/stat" 2>/dev/null) || continue
+    read -r -a fields <<<"${fields##*) }"
+    total=$((total + fields[11] + fields[12]))
+  done
+  echo "$total"
+}
+
 # Waits until no process of the prefix $1 matches $2, checking every few seconds, for at most
-# $3 seconds. On timeout it says what was still running and fails.
+# $3 seconds; with $4, it also gives up once the prefix's processes have used no processor
+# time for $4 seconds (under the emulator Wine's set-up was seen to stop, every process idle,
+# with its rundll32 still there). Either way it says what was still running and fails.
 wine_prefix_wait_for() {
-  local deadline=$((SECONDS + $3)) running
+  local deadline=$((SECONDS + $3)) idle_limit=${4:-0} running ticks last=-1 since=$SECONDS
   while running=$(wine_prefix_processes "$1" "$2") && [ -n "$running" ]; do
     if [ "$SECONDS" -ge "$deadline" ]; then
       echo "wine: after $3 s these are still running in $1:" >&2
       sed 's/^/wine:   /' <<<"$running" >&2
       return 1
+    fi
+    if [ "$idle_limit" -gt 0 ]; then
+      ticks=$(wine_prefix_cpu_ticks "$1")
+      if [ "$ticks" != "$last" ]; then
+        last=$ticks
+        since=$SECONDS
+      elif [ $((SECONDS - since)) -ge "$idle_limit" ]; then
+        echo "wine: Wine's processes in $1 have done nothing for $idle_limit s; the set-up is stuck. Still running:" >&2
+        sed 's/^/wine:   /' <<<"$running" >&2
+        return 1
+      fi
     fi
     sleep 3
   done
@@ -63,6 +92,8 @@ wine_prefix_wait_for() {
 WINE_SETUP_PROCESSES='wineboot\.exe|rundll32\.exe'
 # The longest creation measured under an emulator was 18 minutes, with other work running.
 WINE_SETUP_LIMIT=${WINE_SETUP_LIMIT:-2400}
+# A set-up at work uses the processor all the time, even under the emulator.
+WINE_IDLE_LIMIT=${WINE_IDLE_LIMIT:-240}
 
 # The first Wine process of a server boots the prefix (its services, run-once entries), and
 # waits for that at most 2 minutes before going on. Booting first, and waiting for the boot to
@@ -118,7 +149,7 @@ wine_prefix_make() {
   wineboot --init >/dev/null 2>&1 </dev/null || status=$?
   # 53: Wine stopped waiting for the set-up, which goes on by itself.
   [ "$status" -eq 0 ] || echo "wine: wineboot --init ended with status $status; waiting for the set-up it started"
-  wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" || return 1
+  wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" "$WINE_IDLE_LIMIT" || return 1
   # Stopping the server saves the registry now. (Waiting for it to stop by itself can take
   # forever under an emulator, where Wine's desktop process stays.)
   wine_stop_server || return 1
@@ -135,7 +166,7 @@ wine_prefix_make() {
     echo "wine: a program does not run in the new prefix (it printed \"$said\")" >&2
     return 1
   fi
-  wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" || return 1
+  wine_prefix_wait_for "$WINEPREFIX" "$WINE_SETUP_PROCESSES" "$WINE_SETUP_LIMIT" "$WINE_IDLE_LIMIT" || return 1
   wine_stop_server || return 1
   wine_prefix_mark_text >"$WINEPREFIX/.voxa-ready"
 }

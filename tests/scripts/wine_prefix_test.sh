@@ -60,6 +60,20 @@ check "a wait that runs out fails" test $? -ne 0
 check "and names what was still running" grep -q "wineboot.exe --init" <<<"$said"
 kill "$other" 2>/dev/null
 
+# A set-up that stops working is given up on once its processes use no processor time; one
+# that works is waited for.
+WINEPREFIX="$work/stuck" bash -c 'sleep 60; true' 'C:\windows\system32\rundll32.exe' &
+stuck=$!
+WINEPREFIX="$work/busy" bash -c 'end=$((SECONDS + 5)); while [ $SECONDS -lt $end ]; do :; done' 'C:\windows\system32\rundll32.exe' &
+sleep 0.5
+start=$SECONDS
+said=$(wine_prefix_wait_for "$work/stuck" "$WINE_SETUP_PROCESSES" 60 3 2>&1)
+check "an idle set-up is given up on" test $? -ne 0
+check "soon" test $((SECONDS - start)) -lt 20
+check "and said to be stuck" grep -q "the set-up is stuck" <<<"$said"
+kill "$stuck" 2>/dev/null
+check "a busy one is waited for to its end" wine_prefix_wait_for "$work/busy" "$WINE_SETUP_PROCESSES" 60 3
+
 # The server writes the registry as it stops: stopping it waits for its process to end.
 stopping="$work/stopping"
 mkdir -p "$stopping"
