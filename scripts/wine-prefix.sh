@@ -100,7 +100,7 @@ WINE_IDLE_LIMIT=${WINE_IDLE_LIMIT:-240}
 # end, keeps every test out of that race: a slow boot costs time, never a test.
 wine_boot() {
   wineboot >/dev/null 2>&1 </dev/null || true
-  wine_prefix_wait_for "$WINEPREFIX" 'wineboot\.exe' "$WINE_SETUP_LIMIT" ||
+  wine_prefix_wait_for "$WINEPREFIX" 'wineboot\.exe' "$WINE_SETUP_LIMIT" "$WINE_IDLE_LIMIT" ||
     echo "wine: the prefix's boot has not ended; the tests start anyway" >&2
 }
 
