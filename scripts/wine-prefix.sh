@@ -93,7 +93,7 @@ WINE_SETUP_PROCESSES='wineboot\.exe|rundll32\.exe'
 # The longest creation measured under an emulator was 18 minutes, with other work running.
 WINE_SETUP_LIMIT=${WINE_SETUP_LIMIT:-2400}
 # A set-up at work uses the processor all the time, even under the emulator.
-WINE_IDLE_LIMIT=${WINE_IDLE_LIMIT:-240}
+WINE_IDLE_LIMIT=${WINE_IDLE_LIMIT:-360}
 
 # The first Wine process of a server boots the prefix (its services, run-once entries), and
 # waits for that at most 2 minutes before going on. Booting first, and waiting for the boot to
