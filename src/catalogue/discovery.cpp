@@ -51,14 +51,9 @@ bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t buffer
     buffer[0] = '\0';
     if (bufferSize < subFolderLength + 2)
         return false;
-    // Leave room for the sub-folder once the file name is gone. A module path that does not
-    // fit is cut by GetModuleFileNameA, which would name some other folder: find nothing.
-    const DWORD limit = static_cast<DWORD>(bufferSize - subFolderLength - 1);
-    const DWORD length = GetModuleFileNameA(PluginModule(), buffer, limit);
-    if (length == 0 || length >= limit) {
-        buffer[0] = '\0';
+    // Leave room for the sub-folder once the file name is gone.
+    if (!PluginFilePath(buffer, bufferSize - subFolderLength - 1))
         return false;
-    }
     PathRemoveFileSpecA(buffer);
     if (!PathAppendA(buffer, subFolder)) {
         buffer[0] = '\0';
