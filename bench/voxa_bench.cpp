@@ -190,7 +190,7 @@ int main(int argc, char** argv) {
         "136-byte copy + 4 host lookups", 1.5);
 
     voxa::LanguageMenuBegin();
-    voxa::CurrentPage = 0;
+    voxa::MenuPaging.CurrentPage = 0;
     const std::wstring names[8] = {L"English", L"Francais", L"Italiano", L"Deutsch",
                                    L"Espanol", L"L0",       L"L1",       L"L2"};
     Row("LanguageMenuDraw, 8 rows",

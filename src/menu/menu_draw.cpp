@@ -53,8 +53,8 @@ void DrawUpArrow(const Layout& layout) {
     const float width = menu_host::TextWidth(kUpArrow, kArrowScale);
     const auto y = static_cast<float>(static_cast<double>(layout.y) - kUpArrowRise * height - kArrowNudge);
     if (PointerOver(layout, {y, width, height}))
-        UpArrowHot = true;
-    ArrowColour(UpArrowHot);
+        MenuPaging.UpArrowHot = true;
+    ArrowColour(MenuPaging.UpArrowHot);
     menu_host::DrawNarrowText(kUpArrow, layout.x, y, kArrowScale, kArrowScale);
 }
 
@@ -68,8 +68,8 @@ void DrawDownArrow(const Layout& layout) {
     const auto y = static_cast<float>(kRowsAboveDownArrow * layout.rowSpacing + layout.y + gap -
                                       kDownArrowRise * height + kArrowNudge);
     if (PointerOver(layout, {y, width, height}))
-        DownArrowHot = true;
-    ArrowColour(DownArrowHot);
+        MenuPaging.DownArrowHot = true;
+    ArrowColour(MenuPaging.DownArrowHot);
     menu_host::DrawNarrowText(kDownArrow, layout.x, y, kArrowScale, kArrowScale);
 }
 
@@ -90,12 +90,12 @@ void __cdecl LanguageMenuDraw() {
                         menu_host::LayoutFloat(host::addr::HostMenuRowScaleX),
                         menu_host::LayoutFloat(host::addr::HostMenuRowScaleY),
                         menu_host::LayoutFloat(host::addr::HostMenuRowSpacing)};
-    if (CurrentPage > 0)
+    if (MenuPaging.CurrentPage > 0)
         DrawUpArrow(layout);
-    if (PageCount > 1 && CurrentPage < PageCount - 1)
+    if (MenuPaging.PageCount > 1 && MenuPaging.CurrentPage < MenuPaging.PageCount - 1)
         DrawDownArrow(layout);
 
-    const std::int32_t first = CurrentPage * kRowsPerPage;
+    const std::int32_t first = MenuPaging.CurrentPage * kRowsPerPage;
     const std::int32_t end = std::min(first + kRowsPerPage, MenuRowCount());
     float y = layout.y;
     for (std::int32_t row = first; row < end; ++row) {

@@ -1,4 +1,3 @@
-#include "catalogue/catalogue.h"
 #include "catalogue/language_index.h"
 #include "menu/menu_host.h"
 #include "menu/menu_state.h"
@@ -7,12 +6,6 @@
 #include <cmath>
 
 namespace voxa {
-
-std::int32_t PageCount = 0;
-std::int32_t CurrentPage = 0;
-std::int32_t RecordedMenuMarker = -1;
-bool UpArrowHot = false;
-bool DownArrowHot = false;
 
 namespace {
 
@@ -26,22 +19,22 @@ struct PageRows {
 };
 
 PageRows RowsOfCurrentPage() {
-    const std::int32_t first = CurrentPage * kRowsPerPage;
+    const std::int32_t first = MenuPaging.CurrentPage * kRowsPerPage;
     return {first, std::min(first + kRowsPerPage, MenuRowCount()) - 1};
 }
 
 // A hot arrow turns the page only while the host lets the pointer act; it is spent either way.
 void TurnPageByArrows() {
     const bool arrowsEnabled = menu_host::CursorInt(host::addr::CursorArrowsEnabledOffset) != 0;
-    if (DownArrowHot) {
-        if (arrowsEnabled && ++CurrentPage >= PageCount)
-            CurrentPage = PageCount - 1;
-        DownArrowHot = false;
+    if (MenuPaging.DownArrowHot) {
+        if (arrowsEnabled && ++MenuPaging.CurrentPage >= MenuPaging.PageCount)
+            MenuPaging.CurrentPage = MenuPaging.PageCount - 1;
+        MenuPaging.DownArrowHot = false;
     }
-    if (UpArrowHot) {
-        if (arrowsEnabled && --CurrentPage < 0)
-            CurrentPage = 0;
-        UpArrowHot = false;
+    if (MenuPaging.UpArrowHot) {
+        if (arrowsEnabled && --MenuPaging.CurrentPage < 0)
+            MenuPaging.CurrentPage = 0;
+        MenuPaging.UpArrowHot = false;
     }
 }
 
@@ -53,7 +46,7 @@ void MoveSelectionUp() {
         selected = rows.last + 1;
     if (--selected < 0)
         selected = 0;
-    CurrentPage = PageOfRow(selected);
+    MenuPaging.CurrentPage = PageOfRow(selected);
 }
 
 void MoveSelectionDown() {
@@ -63,40 +56,24 @@ void MoveSelectionDown() {
         selected = rows.first - 1;
     if (++selected >= MenuRowCount())
         selected = MenuRowCount() - 1;
-    CurrentPage = PageOfRow(selected);
+    MenuPaging.CurrentPage = PageOfRow(selected);
 }
 
 } // namespace
 
-std::int32_t MenuRowCount() {
-    return kBuiltInLanguageCount + static_cast<std::int32_t>(LanguageCatalogue.size());
-}
-
-std::int32_t PageOfRow(std::int32_t row) {
-    const float quotient = static_cast<float>((static_cast<double>(row) + 1.0) / kRowsPerPage);
-    return static_cast<std::int32_t>(std::ceil(quotient)) - 1;
-}
-
-void ResetMenuState() {
-    PageCount = 0;
-    CurrentPage = 0;
-    RecordedMenuMarker = -1;
-    UpArrowHot = false;
-    DownArrowHot = false;
-}
-
 std::int32_t __cdecl LanguageMenuBegin() {
-    RecordedMenuMarker = menu_host::MenuMarker();
-    PageCount = static_cast<std::int32_t>(std::ceil(static_cast<double>(MenuRowCount()) / kRowsPerPage));
-    return PageCount;
+    MenuPaging.RecordedMenuMarker = menu_host::MenuMarker();
+    MenuPaging.PageCount =
+        static_cast<std::int32_t>(std::ceil(static_cast<double>(MenuRowCount()) / kRowsPerPage));
+    return MenuPaging.PageCount;
 }
 
 std::int32_t __cdecl LanguageMenuCheckReset() {
-    if (RecordedMenuMarker != menu_host::MenuMarker()) {
-        CurrentPage = 0;
+    if (MenuPaging.RecordedMenuMarker != menu_host::MenuMarker()) {
+        MenuPaging.CurrentPage = 0;
         menu_host::SelectedRow() = 0;
     }
-    return RecordedMenuMarker;
+    return MenuPaging.RecordedMenuMarker;
 }
 
 bool __cdecl LanguageMenuInput() {
@@ -106,7 +83,7 @@ bool __cdecl LanguageMenuInput() {
     if (menu_host::MenuDownPressed())
         MoveSelectionDown();
     if (menu_host::MenuCursorOverItem())
-        menu_host::SelectedRow() = CurrentPage * kRowsPerPage + menu_host::MenuItemUnderCursor();
+        menu_host::SelectedRow() = MenuPaging.CurrentPage * kRowsPerPage + menu_host::MenuItemUnderCursor();
     if (menu_host::MenuAuxInput() || menu_host::CursorInt(host::addr::CursorAuxSoundOffset) != 0)
         menu_host::PlayFrontendSound(kMenuSound);
     if (menu_host::MenuAcceptPressed()) {

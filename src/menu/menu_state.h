@@ -7,11 +7,19 @@ namespace voxa {
 
 constexpr int kRowsPerPage = 10;
 
-extern std::int32_t PageCount;
-extern std::int32_t CurrentPage;
-extern std::int32_t RecordedMenuMarker;
-extern bool UpArrowHot;
-extern bool DownArrowHot;
+// The menu's paging state, one object whose fresh value is the state at load: a field added
+// here is reset with the others. The host calls draw and input in turn each frame, so the
+// arrow flags are the drawing's one hand-off to the input: raised by LanguageMenuDraw while
+// the pointer is over a shown arrow, acted on and cleared by the next LanguageMenuInput.
+struct MenuPagingState {
+    std::int32_t PageCount = 0;
+    std::int32_t CurrentPage = 0;
+    std::int32_t RecordedMenuMarker = -1; // the host's menu marker when the menu last began
+    bool UpArrowHot = false;
+    bool DownArrowHot = false;
+};
+
+extern MenuPagingState MenuPaging;
 
 // The number of rows: the five built-in languages, then the catalogue.
 std::int32_t MenuRowCount();

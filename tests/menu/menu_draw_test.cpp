@@ -1,4 +1,3 @@
-#include "text/language_names.h"
 #include "fonts/font_data.h"
 #include "fonts/texture_dictionaries.h"
 #include "menu/menu_state.h"
@@ -6,6 +5,7 @@
 #include "simhost/io_counter.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
+#include "text/language_names.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ float DownArrowY(const ArrowLayout& at = {}) {
 TEST_F(MenuDrawTest, APageIsTitleArrowsRowsAndBackLabelInOrder) {
     Languages(20);
     Begin();
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     sim::Data<std::int32_t>(HostSelectedRow) = 12;
     Pointer(-100, -100);
     Draw();
@@ -118,7 +118,7 @@ TEST_F(MenuDrawTest, APageIsTitleArrowsRowsAndBackLabelInOrder) {
 TEST_F(MenuDrawTest, ArrowAndRowPlacesAreExact) {
     Languages(20);
     Begin();
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     Pointer(-100, -100);
     Draw();
     ASSERT_EQ(sim::Host().narrowTexts.size(), 2u);
@@ -176,7 +176,7 @@ TEST_F(MenuDrawTest, ArrowPlacesTellEverySlipInTheirFactorsApart) {
     };
     Languages(20);
     Begin();
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     Pointer(-100, -100);
     for (const ArrowLayout& at : layouts) {
         sim::Data<float>(HostMenuY) = at.y;
@@ -205,7 +205,7 @@ TEST_F(MenuDrawTest, ArrowsAppearOnlyWhereThereArePagesInTheirDirection) {
     Begin();
     Draw();
     EXPECT_EQ(arrows(), std::vector<std::wstring>{L"~down~"});
-    voxa::CurrentPage = 2;
+    voxa::MenuPaging.CurrentPage = 2;
     Draw();
     EXPECT_EQ(arrows(), std::vector<std::wstring>{L"~up~"});
     EXPECT_EQ(sim::Host().drawnItems.size(), 5u);
@@ -214,31 +214,31 @@ TEST_F(MenuDrawTest, ArrowsAppearOnlyWhereThereArePagesInTheirDirection) {
 TEST_F(MenuDrawTest, ArrowsAreHotInsideTheirBoxOnly) {
     Languages(20);
     Begin();
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     Pointer(kX, UpArrowY());
     Draw();
-    EXPECT_TRUE(voxa::UpArrowHot);
-    EXPECT_FALSE(voxa::DownArrowHot);
-    voxa::UpArrowHot = false;
+    EXPECT_TRUE(voxa::MenuPaging.UpArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.DownArrowHot);
+    voxa::MenuPaging.UpArrowHot = false;
     Pointer(kX + kArrowWidth, UpArrowY());
     Draw();
-    EXPECT_FALSE(voxa::UpArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
     Pointer(kX + 1, UpArrowY() + kArrowHeight);
     Draw();
-    EXPECT_FALSE(voxa::UpArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
     // The down arrow's own, wider box.
     Pointer(kDownArrowWidth + kX - 0.5f, DownArrowY() + kArrowHeight - 0.5f);
     Draw();
-    EXPECT_TRUE(voxa::DownArrowHot);
-    EXPECT_FALSE(voxa::UpArrowHot);
-    voxa::DownArrowHot = false;
+    EXPECT_TRUE(voxa::MenuPaging.DownArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
+    voxa::MenuPaging.DownArrowHot = false;
     Pointer(kX + kDownArrowWidth, DownArrowY());
     Draw();
-    EXPECT_FALSE(voxa::DownArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.DownArrowHot);
     // Beyond the up arrow's width, within what the down arrow's would be.
     Pointer(kX + kArrowWidth + 1, UpArrowY() + 1);
     Draw();
-    EXPECT_FALSE(voxa::UpArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
 }
 
 TEST_F(MenuDrawTest, AHotArrowIsWhiteOrGreyByTheHighlightFlag) {
@@ -294,7 +294,7 @@ TEST_F(MenuDrawTest, EachRowInItsOwnFontsAndTheCurrentLanguageAfterwards) {
         0);
     EXPECT_EQ(sim::Data<sim::FakeTexture*>(FontTextureSlot0)->dictionaryTag, 10);
 
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     sim::SetLanguageIndex(3);
     Draw();
     ASSERT_EQ(sim::Host().drawnItems.size(), 1u);
@@ -307,7 +307,7 @@ TEST_F(MenuDrawTest, EachRowInItsOwnFontsAndTheCurrentLanguageAfterwards) {
 TEST_F(MenuDrawTest, DrawingAllocatesNothingAndOpensNoFile) {
     Languages(20);
     Begin();
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     sim::Host().quiet = true;
     sim::StartCounting();
     for (int i = 0; i < 20; ++i)

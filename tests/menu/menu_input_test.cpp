@@ -59,7 +59,7 @@ TEST_F(MenuInputTest, PageCountFromTheNumberOfRows) {
         Languages(extra - added);
         added = extra;
         EXPECT_EQ(Run(begin), pages) << extra;
-        EXPECT_EQ(voxa::PageCount, static_cast<std::int32_t>(pages));
+        EXPECT_EQ(voxa::MenuPaging.PageCount, static_cast<std::int32_t>(pages));
     }
 }
 
@@ -81,10 +81,10 @@ TEST_F(MenuInputTest, MovingAcrossThePageBoundary) {
     SelectedRow() = 9;
     Input({.down = true});
     EXPECT_EQ(SelectedRow(), 10);
-    EXPECT_EQ(voxa::CurrentPage, 1);
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 1);
     Input({.up = true});
     EXPECT_EQ(SelectedRow(), 9);
-    EXPECT_EQ(voxa::CurrentPage, 0);
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
 }
 
 TEST_F(MenuInputTest, ASelectionOffThePageComesBackAtTheEdgeItIsEnteredFrom) {
@@ -92,16 +92,16 @@ TEST_F(MenuInputTest, ASelectionOffThePageComesBackAtTheEdgeItIsEnteredFrom) {
     Run(begin);
     ArrowsEnabled(true);
     for (const auto& [up, expected] : {std::pair{true, 19}, std::pair{false, 10}}) {
-        voxa::CurrentPage = 0;
+        voxa::MenuPaging.CurrentPage = 0;
         SelectedRow() = 3;
-        voxa::DownArrowHot = true;
+        voxa::MenuPaging.DownArrowHot = true;
         Input({});
-        EXPECT_EQ(voxa::CurrentPage, 1);
-        EXPECT_FALSE(voxa::DownArrowHot);
+        EXPECT_EQ(voxa::MenuPaging.CurrentPage, 1);
+        EXPECT_FALSE(voxa::MenuPaging.DownArrowHot);
         EXPECT_EQ(SelectedRow(), 3) << "paging leaves the selection";
         Input({.up = up, .down = !up});
         EXPECT_EQ(SelectedRow(), expected);
-        EXPECT_EQ(voxa::CurrentPage, 1);
+        EXPECT_EQ(voxa::MenuPaging.CurrentPage, 1);
     }
 }
 
@@ -109,28 +109,28 @@ TEST_F(MenuInputTest, HotArrowsTurnThePageOnlyWhileThePointerMayActAndStayInRang
     Languages(20);
     Run(begin);
     ArrowsEnabled(false);
-    voxa::DownArrowHot = voxa::UpArrowHot = true;
+    voxa::MenuPaging.DownArrowHot = voxa::MenuPaging.UpArrowHot = true;
     Input({});
-    EXPECT_EQ(voxa::CurrentPage, 0);
-    EXPECT_FALSE(voxa::DownArrowHot);
-    EXPECT_FALSE(voxa::UpArrowHot);
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
+    EXPECT_FALSE(voxa::MenuPaging.DownArrowHot);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
     ArrowsEnabled(true);
     for (int i = 0; i < 4; ++i) {
-        voxa::DownArrowHot = true;
+        voxa::MenuPaging.DownArrowHot = true;
         Input({});
     }
-    EXPECT_EQ(voxa::CurrentPage, 2) << "the last page";
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 2) << "the last page";
     for (int i = 0; i < 4; ++i) {
-        voxa::UpArrowHot = true;
+        voxa::MenuPaging.UpArrowHot = true;
         Input({});
     }
-    EXPECT_EQ(voxa::CurrentPage, 0);
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
 }
 
 TEST_F(MenuInputTest, ThePointerSelectsARowOfThePageShown) {
     Languages(20);
     Run(begin);
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.CurrentPage = 1;
     Input({.overItem = true, .itemUnderCursor = 3});
     EXPECT_EQ(SelectedRow(), 13);
 }
@@ -172,16 +172,16 @@ TEST_F(MenuInputTest, AChangedMarkerResetsPageAndSelectionUntilTheMenuBeginsAgai
     Languages(20);
     sim::Data<std::int32_t>(HostMenuMarker) = 4;
     Run(begin);
-    voxa::CurrentPage = 2;
+    voxa::MenuPaging.CurrentPage = 2;
     SelectedRow() = 21;
     EXPECT_EQ(Run(checkReset), 4u);
     EXPECT_EQ(SelectedRow(), 21);
     sim::Data<std::int32_t>(HostMenuMarker) = 5;
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(Run(checkReset), 4u);
-        EXPECT_EQ(voxa::CurrentPage, 0);
+        EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
         EXPECT_EQ(SelectedRow(), 0);
-        voxa::CurrentPage = 1;
+        voxa::MenuPaging.CurrentPage = 1;
         SelectedRow() = 12;
     }
     Run(begin);

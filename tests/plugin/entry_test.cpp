@@ -70,10 +70,10 @@ void ExpectFreshState() {
     EXPECT_TRUE(voxa::Discovery.folders.empty());
     EXPECT_EQ(voxa::defaultFontData, nullptr);
     EXPECT_FALSE(voxa::startingLanguageLogged);
-    EXPECT_EQ(voxa::PageCount, 0);
-    EXPECT_EQ(voxa::CurrentPage, 0);
-    EXPECT_EQ(voxa::RecordedMenuMarker, -1);
-    EXPECT_FALSE(voxa::UpArrowHot || voxa::DownArrowHot);
+    EXPECT_EQ(voxa::MenuPaging.PageCount, 0);
+    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
+    EXPECT_EQ(voxa::MenuPaging.RecordedMenuMarker, -1);
+    EXPECT_FALSE(voxa::MenuPaging.UpArrowHot || voxa::MenuPaging.DownArrowHot);
     for (const auto& name : voxa::BuiltInLanguageNames)
         EXPECT_EQ(name[0], L'\0');
     // A line now is kept for the next log, not appended to the last one.
@@ -94,8 +94,8 @@ TEST(PluginState, OneResetPutsBackEverythingAStartUpLeft) {
     EXPECT_EQ(voxa::PluginEntry(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE); // logs, discovers, patches
     EXPECT_EQ(voxa::DefaultLanguageFromSystem(), 5);
     voxa::LanguageMenuBegin();
-    voxa::UpArrowHot = true;
-    voxa::CurrentPage = 1;
+    voxa::MenuPaging.UpArrowHot = true;
+    voxa::MenuPaging.CurrentPage = 1;
     voxa::BuiltInLanguageNames[0][0] = L'E';
     EXPECT_FALSE(voxa::Discovery.languagesPath.empty());
     sim::ResetPlugin();
