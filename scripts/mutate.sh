@@ -3,37 +3,43 @@
 # plug-in's sources, builds, runs the tests, puts the file back, and prints every mutant the
 # tests did not kill, with the score.
 #
-#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--tests REGEX] [--limit N] [--list]
+#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--limit N] [--batch N] [--list]
 #
 # Faults seeded: a comparison changed by one (< and <=, > and >=), a condition inverted
 # (== and !=, if (x) and if (!(x))), a statement removed, an integer constant changed by one,
 # the two arguments of a call swapped, and a calling convention changed. A mutant that does
-# not build is stillborn and not counted. --tests picks the CTest tests (all by default);
-# natively a mutant costs seconds, under an emulator minutes. The tree is put back however
-# the script ends.
+# not build is stillborn and not counted. The mutants are taken in a shuffled but fixed
+# order, so the score printed after each batch is that of a fair sample of them all.
+#
+# Each mutant's build (the unit tests and the plug-in's tests as DLLs, voxa.asi, voxa-check)
+# is kept in a folder of its own, and one runner process loads a batch of them one after
+# another: under an emulator, starting a Wine process costs far more than the tests. The unit
+# tests run for every mutant, the plug-in's tests (under pl_PL) for those the unit tests did
+# not kill; a crash or a hang kills the mutant. Builds of the next batch go on while a batch
+# runs. The tree is put back however the script ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 files='src/*/*.cpp src/*/*.h'
-tests=''
 limit=0
+batch=30
 list=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --files) files="$2"; shift 2 ;;
-    --tests) tests="$2"; shift 2 ;;
     --limit) limit="$2"; shift 2 ;;
+    --batch) batch="$2"; shift 2 ;;
     --list) list=1; shift ;;
-    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--tests REGEX] [--limit N] [--list]" >&2; exit 2 ;;
+    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--limit N] [--batch N] [--list]" >&2; exit 2 ;;
   esac
 done
 
 [ "$list" = 1 ] || source scripts/session.sh
 
 # shellcheck disable=SC2086
-python3 - "$list" "$limit" "$tests" $files <<'PYTHON'
-import os, re, signal, subprocess, sys, time
+python3 - "$list" "$limit" "$batch" $files <<'PYTHON'
+import os, random, re, shutil, signal, subprocess, sys, threading, time
 
-list_only, limit, tests = sys.argv[1] == "1", int(sys.argv[2]), sys.argv[3]
+list_only, limit, batch_size = sys.argv[1] == "1", int(sys.argv[2]), int(sys.argv[3])
 files = [f for f in sys.argv[4:] if os.path.isfile(f)]
 
 def mutants_of(line):
@@ -78,10 +84,9 @@ for path in files:
         for what, new in mutants_of(line):
             if new != line:
                 mutants.append((path, number, what, new))
+random.Random(19).shuffle(mutants)
 if limit:
-    # An even spread over the files rather than the first few.
-    step = max(1, len(mutants) // limit)
-    mutants = mutants[::step][:limit]
+    mutants = mutants[:limit]
 if list_only:
     for path, number, what, _ in mutants:
         print(f"{path}:{number}: {what}")
@@ -102,29 +107,120 @@ def run(command, timeout):
     except subprocess.TimeoutExpired:
         return -1
 
-ctest = ["ctest", "--test-dir", "build", "-j2", "--stop-on-failure", "--timeout", "600"]
-if tests:
-    ctest += ["-R", tests]
+targets = ["unit_tests_module", "plugin_tests_module", "voxa", "voxa-check"]
+shipped = ["unit_tests_module.dll", "plugin_tests_module.dll", "voxa.asi", "voxa-check.exe", "examples"]
+store = os.path.abspath("build/mutants")
+runner = os.path.abspath("build/bin/mutant_runner.exe")
+
+def build_into(folder):
+    """Builds the tree as it stands into its own folder; False when it does not build."""
+    if run(["cmake", "--build", "build", "-j2", "--target"] + targets, 900) != 0:
+        return False
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name in shipped:
+        source = os.path.join("build/bin", name)
+        (shutil.copytree if os.path.isdir(source) else shutil.copy2)(source, os.path.join(folder, name))
+    return True
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+def run_batch(folders, module, locale):
+    """Runs one test DLL of each folder; returns {folder: True if killed}. A runner that crashes
+    or hangs kills the mutant it was running, and a new runner goes on after it."""
+    verdicts, left = {}, list(folders)
+    while left:
+        log = os.path.join(store, "runner.log")
+        env = dict(os.environ, VOXA_TEST_MODULE=module)
+        if locale:
+            env["LC_ALL"] = locale
+        with open(log, "w") as out:
+            process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--"] + [windows_path(f) for f in left],
+                                       stdout=out, stderr=subprocess.STDOUT, env=env)
+        started, current, last = {}, None, time.time()
+        seen = 0
+        while process.poll() is None:
+            time.sleep(1)
+            lines = [l for l in open(log, errors="replace").read().splitlines() if l.startswith("voxa-mutant: ")]
+            if len(lines) > seen:
+                seen, last = len(lines), time.time()
+            # A mutant that runs for 5 minutes (10 before the first, Wine starting) hangs.
+            if time.time() - last > (300 if seen else 600):
+                process.kill()
+                process.wait()
+        for line in open(log, errors="replace").read().splitlines():
+            parts = line.split()
+            if line.startswith("voxa-mutant: start "):
+                current = parts[2]
+            elif line.startswith("voxa-mutant: done "):
+                verdicts[parts[2]] = parts[3] != "0"
+                current = None
+        if current is not None:
+            verdicts[current] = True
+        done = {windows_path(f) for f in left} & set(verdicts)
+        left = [f for f in left if windows_path(f) not in done]
+    return {f: verdicts[windows_path(f)] for f in folders}
+
+def judge(folders):
+    killed = run_batch(folders, "unit_tests_module.dll", None)
+    rest = [f for f in folders if not killed[f]]
+    if rest:
+        killed.update(run_batch(rest, "plugin_tests_module.dll", "pl_PL.UTF-8"))
+    return killed
+
+os.makedirs(store, exist_ok=True)
+if run(["cmake", "--build", "build", "-j2", "--target", "mutant_runner"], 900) != 0:
+    sys.exit("mutate: the runner does not build")
+baseline = os.path.join(store, "baseline")
+if not build_into(baseline) or judge([baseline])[baseline]:
+    sys.exit("mutate: the tests fail without any mutant: nothing to measure")
+shutil.rmtree(baseline)
+
 killed, survived, stillborn = 0, [], 0
 started = time.time()
-try:
-    for i, (path, number, what, new) in enumerate(mutants, 1):
-        text = open(path, encoding="utf-8").read()
-        originals[path] = text
-        lines = text.splitlines(keepends=True)
-        lines[number - 1] = new
-        open(path, "w", encoding="utf-8").write("".join(lines))
-        if run(["cmake", "--build", "build", "-j2"], 900) != 0:
-            stillborn += 1
-            verdict = "stillborn"
-        elif run(ctest, 3600) != 0:
+results, worker = {}, None
+def report(batch):
+    global killed
+    for index, folder in batch:
+        path, number, what, _ = mutants[index]
+        if results[folder]:
             killed += 1
-            verdict = "killed"
         else:
             survived.append(f"{path}:{number}: {what}")
-            verdict = "SURVIVED"
-        restore()
-        print(f"[{i}/{len(mutants)}] {verdict}: {path}:{number}: {what}", flush=True)
+        print(f"[{index + 1}/{len(mutants)}] {'killed' if results[folder] else 'SURVIVED'}: {path}:{number}: {what}", flush=True)
+        shutil.rmtree(folder, ignore_errors=True)
+    counted = killed + len(survived)
+    if counted:
+        print(f"so far: {killed} of {counted} killed ({100.0 * killed / counted:.1f}%), {stillborn} stillborn, "
+              f"{time.time() - started:.0f} s", flush=True)
+try:
+    pending = None
+    for first in range(0, len(mutants), batch_size):
+        batch = []
+        for index in range(first, min(first + batch_size, len(mutants))):
+            path, number, what, new = mutants[index]
+            text = open(path, encoding="utf-8").read()
+            originals[path] = text
+            lines = text.splitlines(keepends=True)
+            lines[number - 1] = new
+            open(path, "w", encoding="utf-8").write("".join(lines))
+            folder = os.path.join(store, str(index + 1))
+            if build_into(folder):
+                batch.append((index, folder))
+            else:
+                stillborn += 1
+                print(f"[{index + 1}/{len(mutants)}] stillborn: {path}:{number}: {what}", flush=True)
+            restore()
+        if worker:
+            worker.join()
+            report(pending)
+        pending = batch
+        worker = threading.Thread(target=lambda b=batch: results.update(judge([f for _, f in b])) if b else None)
+        worker.start()
+    if worker:
+        worker.join()
+        report(pending)
 finally:
     restore()
     run(["cmake", "--build", "build", "-j2"], 900)

@@ -60,7 +60,11 @@ DWORD WINAPI CountedGetFileAttributesA(LPCSTR a) {
 
 // Points the program's import of `name` at `counted`, keeping the real one.
 template <typename Fn> void Redirect(const char* name, Fn counted, Fn& real) {
-    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleA(nullptr));
+    // The module this code is linked into: the test program, or a test DLL of the mutation script.
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&CountedGetFileAttributesA), &self);
+    auto* base = reinterpret_cast<std::uint8_t*>(self);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
