@@ -3,15 +3,17 @@
 # plug-in's sources, builds, runs the tests, puts the file back, and prints every mutant the
 # tests did not kill, with the score.
 #
-#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--limit N] [--batch N] [--list]
+#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--limit N] [--batch N] [--only FILE] [--list]
 #
 # Faults seeded: a comparison changed by one (< and <=, > and >=), a condition inverted
 # (== and !=, if (x) and if (!(x))), a statement removed, an integer constant changed by one,
 # the two arguments of a call swapped, and a calling convention changed. A mutant that does
 # not build is stillborn and not counted. The mutants are taken in a shuffled but fixed
-# order, so the score printed after each batch is that of a fair sample of them all.
+# order, so the score printed after each batch is that of a fair sample of them all. --only
+# takes the mutants named in FILE, one "path:line: fault" a line (as printed for survivors),
+# to see whether new tests kill them.
 #
-# Each mutant's build (the unit tests and the plug-in's tests as DLLs, voxa.asi, voxa-check)
+# Each mutant's build (the unit tests and the plug-in's tests as DLLs, and voxa.asi)
 # is kept in a folder of its own, and one runner process loads a batch of them one after
 # another: under an emulator, starting a Wine process costs far more than the tests. The unit
 # tests run for every mutant, the plug-in's tests (under pl_PL) for those the unit tests did
@@ -22,25 +24,27 @@ cd "$(dirname "$0")/.."
 files='src/*/*.cpp src/*/*.h'
 limit=0
 batch=30
+only=''
 list=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --files) files="$2"; shift 2 ;;
     --limit) limit="$2"; shift 2 ;;
     --batch) batch="$2"; shift 2 ;;
+    --only) only="$2"; shift 2 ;;
     --list) list=1; shift ;;
-    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--limit N] [--batch N] [--list]" >&2; exit 2 ;;
+    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--limit N] [--batch N] [--only FILE] [--list]" >&2; exit 2 ;;
   esac
 done
 
 [ "$list" = 1 ] || source scripts/session.sh
 
 # shellcheck disable=SC2086
-python3 - "$list" "$limit" "$batch" $files <<'PYTHON'
+python3 - "$list" "$limit" "$batch" "$only" $files <<'PYTHON'
 import os, random, re, shutil, signal, subprocess, sys, threading, time
 
-list_only, limit, batch_size = sys.argv[1] == "1", int(sys.argv[2]), int(sys.argv[3])
-files = [f for f in sys.argv[4:] if os.path.isfile(f)]
+list_only, limit, batch_size, only = sys.argv[1] == "1", int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
+files = [f for f in sys.argv[5:] if os.path.isfile(f)]
 
 def mutants_of(line):
     """(description, new line) for each fault this line can take."""
@@ -85,6 +89,9 @@ for path in files:
             if new != line:
                 mutants.append((path, number, what, new))
 random.Random(19).shuffle(mutants)
+if only:
+    named = {line.strip().removeprefix("survived: ") for line in open(only)}
+    mutants = [m for m in mutants if f"{m[0]}:{m[1]}: {m[2]}" in named]
 if limit:
     mutants = mutants[:limit]
 if list_only:
@@ -107,7 +114,8 @@ def run(command, timeout):
     except subprocess.TimeoutExpired:
         return -1
 
-targets = ["unit_tests_module", "plugin_tests_module", "voxa", "voxa-check"]
+# voxa-check.exe is the tree's own: the plug-in's tests read only its version.
+targets = ["unit_tests_module", "plugin_tests_module", "voxa"]
 shipped = ["unit_tests_module.dll", "plugin_tests_module.dll", "voxa.asi", "voxa-check.exe", "examples"]
 store = os.path.abspath("build/mutants")
 runner = os.path.abspath("build/bin/mutant_runner.exe")
