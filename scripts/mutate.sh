@@ -105,8 +105,16 @@ def restore(*_):
     for path, text in originals.items():
         open(path, "w", encoding="utf-8").write(text)
     originals.clear()
+runners = []
+def stop(*_):
+    # Stopped from outside: the tree back first, then the runner; no waiting for the batch.
+    restore()
+    for process in runners:
+        process.kill()
+    print("mutate: stopped; the tree is as it was", flush=True)
+    os._exit(130)
 for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-    signal.signal(sig, lambda *a: (restore(), sys.exit(130)))
+    signal.signal(sig, stop)
 
 def run(command, timeout):
     try:
@@ -148,6 +156,7 @@ def run_batch(folders, module, locale):
         with open(log, "w") as out:
             process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--gtest_fail_fast", "--"] + [windows_path(f) for f in left],
                                        stdout=out, stderr=subprocess.STDOUT, env=env)
+        runners[:] = [process]
         started, current, last = {}, None, time.time()
         seen = 0
         while process.poll() is None:
@@ -226,7 +235,8 @@ try:
             worker.join()
             report(pending)
         pending = batch
-        worker = threading.Thread(target=lambda b=batch: results.update(judge([f for _, f in b])) if b else None)
+        worker = threading.Thread(target=lambda b=batch: results.update(judge([f for _, f in b])) if b else None,
+                                  daemon=True)
         worker.start()
     if worker:
         worker.join()
