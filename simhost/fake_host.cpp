@@ -195,6 +195,7 @@ const wchar_t* __thiscall FakeTextTableGet(void* table, const char* key) {
 void __thiscall FakeTextTableDestroy(void* table) {
     const AllocationFailureSuspended bookkeeping;
     Log("HostTextTableDestroy");
+    ++theHost->tableDestroys;
     theHost->tables.erase(table);
 }
 

@@ -58,6 +58,7 @@ struct FakeHost {
     int allocationsBeforeFailure = -1; // from 0 on, counts down to an allocation that fails
     // Host strings alive, and text tables loaded.
     int liveStrings = 0;
+    int tableDestroys = 0; // counted apart: a table's address is often reused at once
     std::vector<std::string> textLoads;
     std::vector<std::vector<std::uint8_t>> tableBytesAtLoad; // the 20 bytes of each table loaded
     std::vector<void*> textLoadTables;                       // the table of each load

@@ -66,6 +66,9 @@ TEST_F(LanguageNamesTest, ExtraLanguagesFirstFromTheirGameTextOrElseTheirKey) {
         EXPECT_EQ(bytes[16], 0x65);
     }
     EXPECT_EQ(sim::Host().liveStrings, 0);
+    // Each temporary table destroyed: the next one lies at the same address, so an empty map
+    // of live tables alone would not show one left loaded.
+    EXPECT_EQ(sim::Host().tableDestroys, 8);
     EXPECT_TRUE(sim::Host().tables.empty());
 }
 
