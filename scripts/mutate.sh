@@ -144,7 +144,7 @@ def build_into(folder):
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
-def run_batch(folders, module, locale):
+def run_batch(folders, module, locale, stop_after_failure=False):
     """Runs one test DLL of each folder; returns {folder: True if killed}. A runner that crashes
     or hangs kills the mutant it was running, and a new runner goes on after it."""
     verdicts, left = {}, list(folders)
@@ -153,6 +153,8 @@ def run_batch(folders, module, locale):
         env = dict(os.environ, VOXA_TEST_MODULE=module)
         if locale:
             env["LC_ALL"] = locale
+        if stop_after_failure:
+            env["VOXA_STOP_AFTER_FAILURE"] = "1"
         with open(log, "w") as out:
             process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--gtest_fail_fast", "--"] + [windows_path(f) for f in left],
                                        stdout=out, stderr=subprocess.STDOUT, env=env)
@@ -185,7 +187,8 @@ def judge(folders):
     killed = run_batch(folders, "unit_tests_module.dll", None)
     rest = [f for f in folders if not killed[f]]
     if rest:
-        killed.update(run_batch(rest, "plugin_tests_module.dll", "pl_PL.UTF-8"))
+        # The plug-in's tests read its debug strings, which a failure silences for the runner.
+        killed.update(run_batch(rest, "plugin_tests_module.dll", "pl_PL.UTF-8", stop_after_failure=True))
     return killed
 
 os.makedirs(store, exist_ok=True)
