@@ -159,8 +159,7 @@ def run_batch(folders, module, locale, stop_after_failure=False):
             process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--gtest_fail_fast", "--"] + [windows_path(f) for f in left],
                                        stdout=out, stderr=subprocess.STDOUT, env=env)
         runners[:] = [process]
-        started, current, last = {}, None, time.time()
-        seen = 0
+        current, last, seen = None, time.time(), 0
         while process.poll() is None:
             time.sleep(1)
             lines = [l for l in open(log, errors="replace").read().splitlines() if l.startswith("voxa-mutant: ")]

@@ -1,5 +1,7 @@
 #include "io_counter.h"
 
+#include "test_folders.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -60,11 +62,7 @@ DWORD WINAPI CountedGetFileAttributesA(LPCSTR a) {
 
 // Points the program's import of `name` at `counted`, keeping the real one.
 template <typename Fn> void Redirect(const char* name, Fn counted, Fn& real) {
-    // The module this code is linked into: the test program, or a test DLL of the mutation script.
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&CountedGetFileAttributesA), &self);
-    auto* base = reinterpret_cast<std::uint8_t*>(self);
+    auto* base = reinterpret_cast<std::uint8_t*>(TestModule());
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];

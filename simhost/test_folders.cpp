@@ -63,14 +63,16 @@ std::string TempFolder::WriteFile(const std::string& relative, const std::string
     return full;
 }
 
-std::string ProgramFolder() {
-    // The module this code is linked into: the test program, or a test DLL of the mutation
-    // script, which keeps that mutant's plug-in beside it.
+HMODULE TestModule() {
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ProgramFolder), &self);
+                       reinterpret_cast<LPCSTR>(&TestModule), &self);
+    return self;
+}
+
+std::string ProgramFolder() {
     char path[MAX_PATH];
-    GetModuleFileNameA(self, path, MAX_PATH);
+    GetModuleFileNameA(TestModule(), path, MAX_PATH);
     std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }

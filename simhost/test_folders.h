@@ -1,6 +1,8 @@
 #pragma once
 // Real folders and files in a fresh temporary folder, removed again afterwards.
 
+#include <windows.h>
+
 #include <string>
 
 namespace sim {
@@ -26,7 +28,10 @@ class TempFolder {
 // Reads a whole file; false when it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
-// The folder of this test program, ending in a backslash.
+// The module the test code is linked into: the test program, or a test DLL of the mutation
+// script, which keeps that mutant's plug-in beside it.
+HMODULE TestModule();
+// The folder of that module, ending in a backslash.
 std::string ProgramFolder();
 void RemoveTree(const std::string& path);
 
