@@ -17,8 +17,9 @@
 # is kept in a folder of its own, and one runner process loads a batch of them one after
 # another: under an emulator, starting a Wine process costs far more than the tests. The unit
 # tests run for every mutant, the plug-in's tests (under pl_PL) for those the unit tests did
-# not kill; a crash or a hang kills the mutant. Builds of the next batch go on while a batch
-# runs. The tree is put back however the script ends.
+# not kill; a crash or a hang kills the mutant. After a crash the runner goes on only while the
+# unmutated build still passes in it; otherwise a new runner takes the rest. Builds of the
+# next batch go on while a batch runs. The tree is put back however the script ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 files='src/*/*.cpp src/*/*.h'
@@ -155,6 +156,8 @@ def run_batch(folders, module, locale, stop_after_failure=False):
             env["LC_ALL"] = locale
         if stop_after_failure:
             env["VOXA_STOP_AFTER_FAILURE"] = "1"
+        else:
+            env["VOXA_SANITY_FOLDER"] = windows_path(baseline)
         with open(log, "w") as out:
             process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--gtest_fail_fast", "--"] + [windows_path(f) for f in left],
                                        stdout=out, stderr=subprocess.STDOUT, env=env)
@@ -196,7 +199,6 @@ if run(["cmake", "--build", "build", "-j2", "--target", "mutant_runner"], 900) !
 baseline = os.path.join(store, "baseline")
 if not build_into(baseline) or judge([baseline])[baseline]:
     sys.exit("mutate: the tests fail without any mutant: nothing to measure")
-shutil.rmtree(baseline)
 
 killed, survived, stillborn = 0, [], 0
 started = time.time()

@@ -3,11 +3,14 @@
 // Each FOLDER holds a build of the tests as a DLL (VOXA_TEST_MODULE, by default
 // unit_tests_module.dll) beside that mutant's shipped files, which the tests then use. A line
 // "voxa-mutant: start FOLDER" comes before each run and "voxa-mutant: done FOLDER N" after it,
-// N being the tests' exit status; a run that crashes or hangs leaves a start without a done,
-// so the script knows which mutant did it and starts a new runner after it.
+// N being the tests' exit status (3 for a crash, after which the runner goes on only if
+// VOXA_SANITY_FOLDER still passes). A run that hangs, or a crash the runner cannot come back
+// from, leaves a start without a done, so the script knows which mutant did it and starts a
+// new runner after it.
 
 #include <windows.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,14 +21,26 @@ namespace {
 
 using RunTests = int(__cdecl*)(int, char**);
 
-// A mutant that crashes ends the runner at once. Left to Wine, the crash starts its debugger,
-// which under an emulator costs more than a minute before the script can start the next runner.
-LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* exception) {
-    std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", exception->ExceptionRecord->ExceptionCode);
-    std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 3);
-    return EXCEPTION_EXECUTE_HANDLER;
+// A crash in a mutant's tests comes back here, and the runner goes on with the next mutant:
+// a new Wine process, or Wine's debugger, costs a minute or more under an emulator. The
+// crashed mutant's DLL stays loaded, so that whatever its tests left hooked still points at
+// code. Outside a run, a crash ends the runner at once, and the script starts a new one.
+std::jmp_buf crashRecovery;
+volatile bool runningTests = false;
+volatile DWORD crashCode = 0;
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception) {
+    crashCode = exception->ExceptionRecord->ExceptionCode;
+    if (!runningTests) {
+        std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", crashCode);
+        std::fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+    runningTests = false;
+    std::longjmp(crashRecovery, 1);
 }
+
+constexpr int kCrashed = 3;
 
 int RunFolder(const std::string& folder, const char* moduleName, std::vector<char*> arguments) {
     const std::string path = folder + "\\" + moduleName;
@@ -35,17 +50,31 @@ int RunFolder(const std::string& folder, const char* moduleName, std::vector<cha
         return -1;
     }
     auto run = reinterpret_cast<RunTests>(reinterpret_cast<void*>(GetProcAddress(module, "voxa_run_tests")));
-    int status = -1;
-    if (run != nullptr)
-        status = run(static_cast<int>(arguments.size()) - 1, arguments.data());
+    if (run == nullptr)
+        return -1;
+    arguments.push_back(nullptr);
+    if (setjmp(crashRecovery) != 0) {
+        std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", crashCode);
+        return kCrashed;
+    }
+    runningTests = true;
+    const int status = run(static_cast<int>(arguments.size()) - 1, arguments.data());
+    runningTests = false;
     FreeLibrary(module);
     return status;
+}
+
+// After a crash, the unmutated build (VOXA_SANITY_FOLDER) must still pass in this process
+// before it judges another mutant; otherwise what the crash left behind could kill the next.
+bool SoundAfterCrash(const char* moduleName, const std::vector<char*>& arguments) {
+    const char* sanity = std::getenv("VOXA_SANITY_FOLDER");
+    return sanity != nullptr && RunFolder(sanity, moduleName, arguments) == 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    SetUnhandledExceptionFilter(EndOnCrash);
+    SetUnhandledExceptionFilter(OnCrash);
     const char* moduleName = "unit_tests_module.dll";
     if (const char* chosen = std::getenv("VOXA_TEST_MODULE"))
         moduleName = chosen;
@@ -56,14 +85,15 @@ int main(int argc, char** argv) {
     for (++i; i < argc; ++i) {
         std::printf("voxa-mutant: start %s\n", argv[i]);
         std::fflush(stdout);
-        std::vector<char*> arguments = testArguments; // the tests may reorder what they are given
-        arguments.push_back(nullptr);
-        const int status = RunFolder(argv[i], moduleName, arguments);
+        // Each run gets its own copy: the tests may reorder what they are given.
+        const int status = RunFolder(argv[i], moduleName, testArguments);
         std::printf("voxa-mutant: done %s %d\n", argv[i], status);
         std::fflush(stdout);
         // A failure silences debug strings for the rest of the process (see test_module.cpp);
         // tests that read them need a new runner after it.
         if (status != 0 && std::getenv("VOXA_STOP_AFTER_FAILURE") != nullptr)
+            break;
+        if (status == kCrashed && !SoundAfterCrash(moduleName, testArguments))
             break;
     }
     return 0;
