@@ -145,7 +145,7 @@ def build_into(folder):
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
-def run_batch(folders, module, locale, stop_after_failure=False):
+def run_batch(folders, module, locale):
     """Runs one test DLL of each folder; returns {folder: True if killed}. A runner that crashes
     or hangs kills the mutant it was running, and a new runner goes on after it."""
     verdicts, left = {}, list(folders)
@@ -154,10 +154,7 @@ def run_batch(folders, module, locale, stop_after_failure=False):
         env = dict(os.environ, VOXA_TEST_MODULE=module)
         if locale:
             env["LC_ALL"] = locale
-        if stop_after_failure:
-            env["VOXA_STOP_AFTER_FAILURE"] = "1"
-        else:
-            env["VOXA_SANITY_FOLDER"] = windows_path(baseline)
+        env["VOXA_SANITY_FOLDER"] = windows_path(baseline)
         with open(log, "w") as out:
             process = subprocess.Popen(["wine", runner, "--gtest_brief=1", "--gtest_fail_fast", "--"] + [windows_path(f) for f in left],
                                        stdout=out, stderr=subprocess.STDOUT, env=env)
@@ -189,8 +186,7 @@ def judge(folders):
     killed = run_batch(folders, "unit_tests_module.dll", None)
     rest = [f for f in folders if not killed[f]]
     if rest:
-        # The plug-in's tests read its debug strings, which a failure silences for the runner.
-        killed.update(run_batch(rest, "plugin_tests_module.dll", "pl_PL.UTF-8", stop_after_failure=True))
+        killed.update(run_batch(rest, "plugin_tests_module.dll", "pl_PL.UTF-8"))
     return killed
 
 os.makedirs(store, exist_ok=True)
