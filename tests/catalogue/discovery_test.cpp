@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <new>
 #include <set>
@@ -187,6 +188,14 @@ TEST(PluginSubfolderPath, IsTheFolderOfTheModuleThatHoldsThePluginCode) {
     ASSERT_TRUE(voxa::PluginSubfolderPath("VOXA\\", buffer, sizeof buffer));
     // In this test program the plug-in's code is part of the program itself.
     EXPECT_EQ(std::string(buffer), sim::ProgramFolder() + "VOXA\\");
+
+    // The module's whole path is read first, into the room the sub-folder leaves: a buffer
+    // just large enough for both is enough.
+    char modulePath[MAX_PATH] = {};
+    const std::size_t moduleLength = GetModuleFileNameA(sim::TestModule(), modulePath, MAX_PATH);
+    std::string exact(moduleLength + std::strlen("VOXA\\") + 2, 'x');
+    ASSERT_TRUE(voxa::PluginSubfolderPath("VOXA\\", exact.data(), exact.size()));
+    EXPECT_EQ(std::string(exact.c_str()), sim::ProgramFolder() + "VOXA\\");
 }
 
 TEST(PluginSubfolderPath, AModulePathBeyondTheLimitGivesNoFolder) {

@@ -432,7 +432,12 @@ TEST_F(PluginTest, AnEarlierLogIsNeverTakenForThisStarts) {
     SetUp();
 
     // Held open by a program that shares it with no one: it can be neither rewritten nor
-    // removed, and a debugger is told that it is not this start's.
+    // removed, and a debugger is told that it is not this start's. Left read-only and hidden
+    // too: the read-only attribute, which sharing does not guard, is cleared on the way (so
+    // this road runs under Wine as well), and the file's other attributes are kept.
+    ASSERT_TRUE(
+        SetFileAttributesA((game + "voxa.log").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    const DWORD keptAttributes = GetFileAttributesA((game + "voxa.log").c_str()) & ~FILE_ATTRIBUTE_READONLY;
     HANDLE holder =
         CreateFileA((game + "voxa.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -441,6 +446,7 @@ TEST_F(PluginTest, AnEarlierLogIsNeverTakenForThisStarts) {
         Load();
     }
     CloseHandle(holder);
+    EXPECT_EQ(GetFileAttributesA((game + "voxa.log").c_str()), keptAttributes);
     EXPECT_NE(debuggerText.find(
                   "voxa: " + game +
                   "voxa.log could not be written or removed: the log there is from an earlier start\n"),
