@@ -55,7 +55,7 @@ void* __thiscall FakeMemAlloc(void* allocator, std::uint32_t bytes) {
     const AllocationFailureSuspended bookkeeping;
     if (allocator != host::Pointer<void>(HostAllocator))
         Complain("HostMemAlloc on a wrong allocator");
-    if (theHost->allocationsBeforeFailure == 0) {
+    if (theHost->allocationsBeforeFailure == 0 || (bytes == 0 && theHost->emptyAllocationsGiveNull)) {
         Log("HostMemAlloc(%u) fails", bytes);
         return nullptr;
     }

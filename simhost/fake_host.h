@@ -55,7 +55,8 @@ struct FakeHost {
     std::set<void*> liveBlocks;
     std::map<void*, int> freeCount;
     std::vector<std::uint32_t> allocSizes;
-    int allocationsBeforeFailure = -1; // from 0 on, counts down to an allocation that fails
+    int allocationsBeforeFailure = -1;     // from 0 on, counts down to an allocation that fails
+    bool emptyAllocationsGiveNull = false; // as an allocator may for a request of 0 bytes
     // Host strings alive, and text tables loaded.
     int liveStrings = 0;
     int tableDestroys = 0; // counted apart: a table's address is often reused at once
