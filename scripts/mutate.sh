@@ -3,7 +3,7 @@
 # plug-in's sources, builds, runs the tests, puts the file back, and prints every mutant the
 # tests did not kill, with the score.
 #
-#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--limit N] [--batch N] [--only FILE] [--list]
+#   bash scripts/mutate.sh [--files 'src/core/*.cpp'] [--limit N] [--from N] [--batch N] [--only FILE] [--list]
 #
 # Faults seeded: a comparison changed by one (< and <=, > and >=), a condition inverted
 # (== and !=, if (x) and if (!(x))), a statement removed, an integer constant changed by one,
@@ -11,7 +11,8 @@
 # not build is stillborn and not counted. The mutants are taken in a shuffled but fixed
 # order, so the score printed after each batch is that of a fair sample of them all. --only
 # takes the mutants named in FILE, one "path:line: fault" a line (as printed for survivors),
-# to see whether new tests kill them.
+# to see whether new tests kill them. --from N starts at the Nth mutant, numbered as in a whole
+# run, so that a long run can be made in parts.
 #
 # Each mutant's build (the unit tests and the plug-in's tests as DLLs, and voxa.asi)
 # is kept in a folder of its own, and one runner process loads a batch of them one after
@@ -24,6 +25,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 files='src/*/*.cpp src/*/*.h'
 limit=0
+from=1
 batch=30
 only=''
 list=0
@@ -31,21 +33,23 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --files) files="$2"; shift 2 ;;
     --limit) limit="$2"; shift 2 ;;
+    --from) from="$2"; shift 2 ;;
     --batch) batch="$2"; shift 2 ;;
     --only) only="$2"; shift 2 ;;
     --list) list=1; shift ;;
-    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--limit N] [--batch N] [--only FILE] [--list]" >&2; exit 2 ;;
+    *) echo "usage: bash scripts/mutate.sh [--files GLOB] [--limit N] [--from N] [--batch N] [--only FILE] [--list]" >&2; exit 2 ;;
   esac
 done
 
 [ "$list" = 1 ] || source scripts/session.sh
 
 # shellcheck disable=SC2086
-python3 - "$list" "$limit" "$batch" "$only" $files <<'PYTHON'
+python3 - "$list" "$limit" "$batch" "$only" "$from" $files <<'PYTHON'
 import os, random, re, shutil, signal, subprocess, sys, threading, time
 
 list_only, limit, batch_size, only = sys.argv[1] == "1", int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-files = [f for f in sys.argv[5:] if os.path.isfile(f)]
+start = max(1, int(sys.argv[5]))
+files = [f for f in sys.argv[6:] if os.path.isfile(f)]
 
 def mutants_of(line):
     """(description, new line) for each fault this line can take."""
@@ -215,7 +219,7 @@ def report(batch):
               f"{time.time() - started:.0f} s", flush=True)
 try:
     pending = None
-    for first in range(0, len(mutants), batch_size):
+    for first in range(start - 1, len(mutants), batch_size):
         batch = []
         for index in range(first, min(first + batch_size, len(mutants))):
             path, number, what, new = mutants[index]
