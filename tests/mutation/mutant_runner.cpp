@@ -27,20 +27,17 @@ using RunTests = int(__cdecl*)(int, char**);
 // code. Outside a run, a crash ends the runner at once, and the script starts a new one.
 std::jmp_buf crashRecovery;
 volatile bool runningTests = false;
-volatile DWORD crashCode = 0;
+
+constexpr int kCrashed = 3;
 
 LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception) {
-    crashCode = exception->ExceptionRecord->ExceptionCode;
-    if (!runningTests) {
-        std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", crashCode);
-        std::fflush(stdout);
-        TerminateProcess(GetCurrentProcess(), 3);
-    }
+    std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", exception->ExceptionRecord->ExceptionCode);
+    std::fflush(stdout);
+    if (!runningTests)
+        TerminateProcess(GetCurrentProcess(), kCrashed);
     runningTests = false;
     std::longjmp(crashRecovery, 1);
 }
-
-constexpr int kCrashed = 3;
 
 int RunFolder(const std::string& folder, const char* moduleName, std::vector<char*> arguments) {
     const std::string path = folder + "\\" + moduleName;
@@ -53,10 +50,8 @@ int RunFolder(const std::string& folder, const char* moduleName, std::vector<cha
     if (run == nullptr)
         return -1;
     arguments.push_back(nullptr);
-    if (setjmp(crashRecovery) != 0) {
-        std::printf("voxa-mutant: crashed (exception 0x%08lx)\n", crashCode);
+    if (setjmp(crashRecovery) != 0)
         return kCrashed;
-    }
     runningTests = true;
     const int status = run(static_cast<int>(arguments.size()) - 1, arguments.data());
     runningTests = false;
