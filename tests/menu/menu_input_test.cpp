@@ -115,16 +115,17 @@ TEST_F(MenuInputTest, HotArrowsTurnThePageOnlyWhileThePointerMayActAndStayInRang
     EXPECT_FALSE(voxa::MenuPaging.DownArrowHot);
     EXPECT_FALSE(voxa::MenuPaging.UpArrowHot);
     ArrowsEnabled(true);
-    for (int i = 0; i < 4; ++i) {
+    // Each turn is checked: a page pushed past the end must stay on the last, not fall back.
+    for (const int page : {1, 2, 2, 2}) {
         voxa::MenuPaging.DownArrowHot = true;
         Input({});
+        EXPECT_EQ(voxa::MenuPaging.CurrentPage, page) << "the last page is 2";
     }
-    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 2) << "the last page";
-    for (int i = 0; i < 4; ++i) {
+    for (const int page : {1, 0, 0, 0}) {
         voxa::MenuPaging.UpArrowHot = true;
         Input({});
+        EXPECT_EQ(voxa::MenuPaging.CurrentPage, page);
     }
-    EXPECT_EQ(voxa::MenuPaging.CurrentPage, 0);
 }
 
 TEST_F(MenuInputTest, ThePointerSelectsARowOfThePageShown) {

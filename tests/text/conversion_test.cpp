@@ -46,6 +46,9 @@ TEST_F(ConversionTest, WideToNarrowKeepsAsciiAndCutsAt255) {
     sim::Data<std::uint8_t>(HostNarrowBuffer + 256) = 0xA5; // the byte after the host's buffer
     EXPECT_EQ(Narrowed(std::wstring(300, L'a')), std::string(255, 'a'));
     EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 256), 0xA5);
+    // The same bound once a unit from 0x80 up has sent the rest through the slower loop.
+    EXPECT_EQ(Narrowed(L"\x00E9" + std::wstring(300, L'a')), "#" + std::string(254, 'a'));
+    EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 256), 0xA5);
 }
 
 TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
