@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using namespace host::addr;
@@ -42,7 +44,10 @@ class ConversionTest : public ::testing::Test {
 
 TEST_F(ConversionTest, WideToNarrowKeepsAsciiAndCutsAt255) {
     EXPECT_EQ(Narrowed(L""), "");
+    // Nothing is read past the terminator: the bytes after it in the host's buffer stay as they were.
+    std::memset(reinterpret_cast<void*>(HostNarrowBuffer), 0xA5, 256);
     EXPECT_EQ(Narrowed(L"Hello, world"), "Hello, world");
+    EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 13), 0xA5);
     sim::Data<std::uint8_t>(HostNarrowBuffer + 256) = 0xA5; // the byte after the host's buffer
     EXPECT_EQ(Narrowed(std::wstring(300, L'a')), std::string(255, 'a'));
     EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 256), 0xA5);
