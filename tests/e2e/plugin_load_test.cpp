@@ -828,6 +828,23 @@ TEST_F(PluginTest, AHostOfAnotherBuildIsLeftUntouched) {
         EXPECT_EQ(sim::RunChecked(sites.defaultLanguage).eax, sim::kHostsOwnLanguageChoice);
         sim::UnloadPlugin(plugin);
     }
+    // A program with nothing to read where the first row goes is told apart from one whose call
+    // differs: the log names the place that could not be read.
+    SetUp();
+    const Address first = ExpectedRows()[0].site;
+    DWORD previous = 0;
+    ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(first), 1, PAGE_NOACCESS, &previous));
+    Load();
+    VirtualProtect(reinterpret_cast<void*>(first), 1, previous, &previous);
+    char unreadable[120];
+    std::snprintf(unreadable, sizeof unreadable,
+                  "build check failed: the game's code at 0x%06X is not there to read", first);
+    const std::string log = Log();
+    EXPECT_TRUE(Has(log, unreadable)) << log;
+    EXPECT_TRUE(Has(log,
+                    "this is not the game build voxa was made for: the game was left untouched, and its own "
+                    "languages work as before"))
+        << log;
 }
 
 TEST_F(PluginTest, TheHostsLifeFromStartUpToShutdown) {
