@@ -467,6 +467,22 @@ TEST_F(PluginTest, AVoxaThatIsAFileIsSaidToBeOne) {
     ExpectEveryRow();
 }
 
+// A game folder so deep that "scripts\*.asi" and "plugins\*.asi" under it pass the path limit:
+// those folders cannot hold a plug-in either, so none is found. The plug-in's path leaves no
+// room for its log there, so the lines are read as a debugger gets them.
+TEST_F(PluginTest, AGameFolderNearThePathLimitHoldsNoOtherPlugin) {
+    const std::string deep = temp.MakeFolder(std::string(248 - temp.path().size(), 'd'));
+    ASSERT_EQ(deep.size(), 249u) << "its own path (voxa.asi added) still fits in 259 characters";
+    {
+        DebuggerListener debugger;
+        plugin = sim::LoadPlugin(sim::InstallPluginInto(deep));
+    }
+    EXPECT_NE(debuggerText.find("voxa: no other plug-in (.asi) in the game folder, scripts or plugins\n"),
+              std::string::npos)
+        << debuggerText;
+    ExpectEveryRow();
+}
+
 TEST_F(PluginTest, TheStartingLanguageLineNamesABuiltInLanguage) {
     ASSERT_EQ(GetUserDefaultLangID() & 0x3FF, 21) << "plugin_tests runs under LC_ALL=pl_PL.UTF-8";
     // No language claims Polish: the game's own choice for it, English.
