@@ -47,15 +47,17 @@ bool PluginFilePath(char* buffer, std::size_t bufferSize) {
 }
 
 bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t bufferSize) {
-    const std::size_t subFolderLength = std::strlen(subFolder);
     buffer[0] = '\0';
-    if (bufferSize < subFolderLength + 2)
+    // Only the folder and the sub-folder have to fit: the plug-in's own file name goes before
+    // the sub-folder is added, so a module path longer than the result is no reason to fail.
+    char folder[MAX_PATH];
+    if (!PluginFilePath(folder, sizeof folder))
         return false;
-    // Leave room for the sub-folder once the file name is gone.
-    if (!PluginFilePath(buffer, bufferSize - subFolderLength - 1))
-        return false;
-    PathRemoveFileSpecA(buffer);
-    if (!PathAppendA(buffer, subFolder)) {
+    PathRemoveFileSpecA(folder);
+    const std::size_t folderLength = std::strlen(folder);
+    const char* separator = folderLength > 0 && folder[folderLength - 1] == '\\' ? "" : "\\";
+    const int length = std::snprintf(buffer, bufferSize, "%s%s%s", folder, separator, subFolder);
+    if (length < 0 || static_cast<std::size_t>(length) >= bufferSize) {
         buffer[0] = '\0';
         return false;
     }

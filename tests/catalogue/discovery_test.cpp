@@ -189,21 +189,26 @@ TEST(PluginSubfolderPath, IsTheFolderOfTheModuleThatHoldsThePluginCode) {
     // In this test program the plug-in's code is part of the program itself.
     EXPECT_EQ(std::string(buffer), sim::ProgramFolder() + "VOXA\\");
 
-    // The module's whole path is read first, into the room the sub-folder leaves: a buffer
-    // just large enough for both is enough.
+    // The plug-in's file name is gone before the sub-folder is added: a buffer with room for
+    // the result alone is enough, though it is shorter than the module's own path.
     char modulePath[MAX_PATH] = {};
     const std::size_t moduleLength = GetModuleFileNameA(sim::TestModule(), modulePath, MAX_PATH);
-    std::string exact(moduleLength + std::strlen("VOXA\\") + 2, 'x');
+    std::string exact(sim::ProgramFolder().size() + std::strlen("VOXA\\") + 1, 'x');
+    ASSERT_LT(exact.size(), moduleLength);
     ASSERT_TRUE(voxa::PluginSubfolderPath("VOXA\\", exact.data(), exact.size()));
     EXPECT_EQ(std::string(exact.c_str()), sim::ProgramFolder() + "VOXA\\");
+    EXPECT_FALSE(voxa::PluginSubfolderPath("VOXA\\", exact.data(), exact.size() - 1));
+    EXPECT_STREQ(exact.c_str(), "") << "a cut path is never left behind";
 }
 
-TEST(PluginSubfolderPath, AModulePathBeyondTheLimitGivesNoFolder) {
+TEST(PluginSubfolderPath, AResultBeyondTheLimitGivesNoFolder) {
     char buffer[260];
     const std::size_t folderLength = sim::ProgramFolder().size();
-    // Leave room for less than the module's own path.
+    EXPECT_TRUE(
+        voxa::PluginSubfolderPath(std::string(259 - folderLength, 'v').c_str(), buffer, sizeof buffer));
+    EXPECT_EQ(std::strlen(buffer), 259u);
     EXPECT_FALSE(
-        voxa::PluginSubfolderPath(std::string(255 - folderLength, 'v').c_str(), buffer, sizeof buffer));
+        voxa::PluginSubfolderPath(std::string(260 - folderLength, 'v').c_str(), buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "");
 }
 
