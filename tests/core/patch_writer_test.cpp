@@ -88,6 +88,30 @@ TEST_F(PatchWriterTest, AWrittenCallReachesThePluginRoutineAsLoaded) {
     EXPECT_TRUE(run.registersKept);
 }
 
+// The original bytes of every row are kept on the stack, so the table's size is bounded: a
+// table of the full size is written whole, one row more is refused before a byte changes.
+TEST_F(PatchWriterTest, ATableOfTheMostRowsIsWrittenAndALongerOneIsNot) {
+    constexpr Address kRows = kSite + 0x1000; // a page of its own, left writable
+    std::vector<PatchEntry> table;
+    for (std::size_t row = 0; row <= voxa::kMaxPatchRows; ++row)
+        table.push_back(
+            {kRows + 2 * row, PatchKind::Raw2, nullptr, 0, {0x90, static_cast<std::uint8_t>(row)}});
+    const std::size_t span = 2 * table.size();
+    sim::WriteBytes(kRows, std::vector<std::uint8_t>(span, 0xCC));
+
+    const voxa::PatchesWritten tooLong = voxa::WritePatches(table);
+    EXPECT_EQ(tooLong.rows, 0u);
+    EXPECT_EQ(tooLong.failedRow, voxa::kMaxPatchRows);
+    EXPECT_EQ(sim::ReadBytes(kRows, span), std::vector<std::uint8_t>(span, 0xCC));
+
+    table.pop_back();
+    const voxa::PatchesWritten whole = voxa::WritePatches(table);
+    EXPECT_EQ(whole.rows, voxa::kMaxPatchRows);
+    const auto written = sim::ReadBytes(kRows, span);
+    EXPECT_EQ(written[2 * voxa::kMaxPatchRows - 1], voxa::kMaxPatchRows - 1) << "the last row";
+    EXPECT_EQ(written[2 * voxa::kMaxPatchRows], 0xCC) << "nothing past it";
+}
+
 TEST(WriteHostBytes, SaysWhetherTheSpanWasWritten) {
     // Reserved, never committed: its protection cannot change, and a store would fault (a
     // writer that stored anyway ends the test here).

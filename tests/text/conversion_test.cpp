@@ -46,6 +46,11 @@ TEST_F(ConversionTest, WideToNarrowKeepsAsciiAndCutsAt255) {
     EXPECT_EQ(Narrowed(L""), "");
     // Nothing is read past the terminator: the bytes after it in the host's buffer stay as they were.
     std::memset(reinterpret_cast<void*>(HostNarrowBuffer), 0xA5, 256);
+    auto* empty = const_cast<wchar_t*>(sim::ScratchWideText(L"!xy")); // an empty text, then more
+    empty[0] = L'\0';
+    CallHost(host::site::WideToNarrowEntry, {Ptr(empty)});
+    EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer), 0);
+    EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 1), 0xA5);
     EXPECT_EQ(Narrowed(L"Hello, world"), "Hello, world");
     EXPECT_EQ(sim::Data<std::uint8_t>(HostNarrowBuffer + 13), 0xA5);
     sim::Data<std::uint8_t>(HostNarrowBuffer + 256) = 0xA5; // the byte after the host's buffer
