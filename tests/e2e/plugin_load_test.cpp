@@ -486,13 +486,18 @@ TEST_F(PluginTest, TheStartingLanguageLineNamesABuiltInLanguage) {
     // No language claims Polish: the game's own choice for it, English.
     WriteLanguage("Polski", "NameKey=POLSKI\r\n");
     Load();
-    EXPECT_EQ(sim::RunChecked(sites.defaultLanguage).eax, 0u);
+    {
+        DebuggerListener debugger;
+        EXPECT_EQ(sim::RunChecked(sites.defaultLanguage).eax, 0u);
+    }
     char line[160];
     std::snprintf(line, sizeof line,
                   "starting language: Windows language 0x%04X (primary language 21) gives English (index 0, "
                   "built in)",
                   GetUserDefaultLangID());
     EXPECT_TRUE(Has(Log(), line)) << Log();
+    EXPECT_NE(debuggerText.find("voxa: " + std::string(line) + "\n"), std::string::npos)
+        << "a line after start-up goes to a debugger as well: " << debuggerText;
 }
 
 // The first span of a row or a later one, refused: every byte written before is put back, and

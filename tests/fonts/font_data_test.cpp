@@ -165,8 +165,11 @@ TEST_F(FontDataTest, ReleaseFreesEachDeepTableOnceAndRestoresTheHostsOwnData) {
 }
 
 TEST_F(FontDataTest, WithoutADefaultTheHostBlockIsNeverLeftOnFreedTables) {
-    sim::AddLanguage("A").DataFile = temp.WriteFile("a.dat", "1 1 1 1 1 1 1 1");
-    sim::AddLanguage("B").DataFile = temp.WriteFile("b.dat", "2 2 2 2 2 2 2 2");
+    // Font 1 has no records in either file, and the allocator gives null for them: two empty
+    // tables are not one table that both use.
+    sim::Host().emptyAllocationsGiveNull = true;
+    sim::AddLanguage("A").DataFile = temp.WriteFile("a.dat", "1 1 1 0 1 1 1 1");
+    sim::AddLanguage("B").DataFile = temp.WriteFile("b.dat", "2 2 2 0 2 2 2 2");
     voxa::LanguageRecord& record = sim::Language(0);
     voxa::LanguageRecord& other = sim::Language(1);
     voxa::LoadLanguageFontData();
@@ -180,7 +183,7 @@ TEST_F(FontDataTest, WithoutADefaultTheHostBlockIsNeverLeftOnFreedTables) {
         << "the host block is left alone";
     for (int font = 0; font < 4; ++font) {
         EXPECT_TRUE(sim::Host().liveBlocks.count(applied.entryTable[font])) << "still the host's to use";
-        EXPECT_TRUE(sim::Host().liveBlocks.count(applied.recordTable[font]));
+        EXPECT_TRUE(font == 1 || sim::Host().liveBlocks.count(applied.recordTable[font]));
     }
     EXPECT_EQ(sim::Host().freeCount[otherTable], 1) << "a copy the host does not use is freed";
     EXPECT_EQ(record.fontData, nullptr);
