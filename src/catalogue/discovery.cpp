@@ -53,10 +53,10 @@ bool PluginSubfolderPath(const char* subFolder, char* buffer, std::size_t buffer
     char folder[MAX_PATH];
     if (!PluginFilePath(folder, sizeof folder))
         return false;
+    // Removing the file name freed at least two characters, so the backslash always fits.
     PathRemoveFileSpecA(folder);
-    const std::size_t folderLength = std::strlen(folder);
-    const char* separator = folderLength > 0 && folder[folderLength - 1] == '\\' ? "" : "\\";
-    const int length = std::snprintf(buffer, bufferSize, "%s%s%s", folder, separator, subFolder);
+    PathAddBackslashA(folder);
+    const int length = std::snprintf(buffer, bufferSize, "%s%s", folder, subFolder);
     if (length < 0 || static_cast<std::size_t>(length) >= bufferSize) {
         buffer[0] = '\0';
         return false;
