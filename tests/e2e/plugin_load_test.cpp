@@ -467,12 +467,16 @@ TEST_F(PluginTest, AVoxaThatIsAFileIsSaidToBeOne) {
     ExpectEveryRow();
 }
 
-// A game folder so deep that "scripts\*.asi" and "plugins\*.asi" under it pass the path limit:
-// those folders cannot hold a plug-in either, so none is found. The plug-in's path leaves no
-// room for its log there, so the lines are read as a debugger gets them.
+// A game folder so deep that "scripts\*.asi" and "plugins\*.asi" under it are one character past
+// the path limit: those folders cannot hold a plug-in, so none is found. Searched cut short, as
+// "plugins\*.as", the search would take a file there that is no plug-in for one.
 TEST_F(PluginTest, AGameFolderNearThePathLimitHoldsNoOtherPlugin) {
-    const std::string deep = temp.MakeFolder(std::string(248 - temp.path().size(), 'd'));
-    ASSERT_EQ(deep.size(), 249u) << "its own path (voxa.asi added) still fits in 259 characters";
+    const std::string deep = temp.MakeFolder(std::string(246 - temp.path().size(), 'd'));
+    ASSERT_EQ(deep.size(), 247u) << "\"plugins\\*.asi\" after it makes 260 characters";
+    // Windows makes a folder past 248 characters only through a "\\?\" path.
+    const std::wstring wideDeep(deep.begin(), deep.end());
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wideDeep + L"plugins").c_str(), nullptr));
+    temp.WriteFile(deep.substr(temp.path().size()) + "plugins\\notes.as", "x");
     plugin = sim::LoadPlugin(sim::InstallPluginInto(deep));
     // Its log's path is as long as its own, and fits as well.
     std::string log;
