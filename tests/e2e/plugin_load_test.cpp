@@ -408,13 +408,15 @@ TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
 }
 
 TEST_F(PluginTest, ValuesAreCalledCutOnlyPast259Characters) {
-    WriteLanguage("Cestina", "NameKey=CESTINA\r\nGameGXTName=" + std::string(300, 'g') + "\r\n");
+    WriteLanguage("Cestina",
+                  "NameKey=" + std::string(300, 'n') + "\r\nGameGXTName=" + std::string(300, 'g') + "\r\n");
     WriteLanguage("Polski", "NameKey=POLSKI\r\nLevelGXTPostfix=" + std::string(259, 'p') + "\r\n");
     Load();
     const std::string log = Log();
-    EXPECT_TRUE(Has(log, game + "VOXA\\Cestina\\lang.ini: GameGXTName is longer than 259 characters and was "
-                                "cut there"))
-        << log;
+    for (const char* key : {"NameKey", "GameGXTName"})
+        EXPECT_TRUE(Has(log, game + "VOXA\\Cestina\\lang.ini: " + key +
+                                 " is longer than 259 characters and was cut there"))
+            << log;
     EXPECT_EQ(log.find("Polski\\lang.ini"), std::string::npos) << "259 characters fit: " << log;
     EXPECT_TRUE(Has(log, "no other plug-in (.asi) in the game folder, scripts or plugins")) << log;
 }
