@@ -18,6 +18,10 @@ void MakeFolders(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
+std::wstring LongPath(const std::string& path) {
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+}
+
 } // namespace
 
 TempFolder::TempFolder() {
@@ -39,6 +43,21 @@ std::string TempFolder::MakeFolder(const std::string& relative) const {
     const std::string full = path_ + relative;
     MakeFolders(full);
     return full + "\\";
+}
+
+bool MakeLongFolder(const std::string& path) {
+    return CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0;
+}
+
+bool WriteLongFile(const std::string& path, const std::string& contents) {
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL wrote =
+        ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+    return wrote && written == contents.size();
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {

@@ -25,6 +25,11 @@ class TempFolder {
     std::string path_;
 };
 
+// Windows makes a folder or file past 248 (folder) or 259 (file) characters only through a
+// "\\?\" path, which these take; false when the folder or file is not made.
+bool MakeLongFolder(const std::string& path);
+bool WriteLongFile(const std::string& path, const std::string& contents);
+
 // Reads a whole file; false when it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 

@@ -114,28 +114,14 @@ TEST_F(DiscoveryTest, AThousandLanguageFolders) {
     EXPECT_EQ(keys.size(), static_cast<std::size_t>(count));
 }
 
-// Folders and files beyond the usual path limit, made through the long-path form.
-void MakeLongFolder(const std::string& path) {
-    const std::wstring wide(path.begin(), path.end());
-    CreateDirectoryW((L"\\\\?\\" + wide).c_str(), nullptr);
-}
-void WriteLongFile(const std::string& path, const std::string& contents) {
-    const std::wstring wide(path.begin(), path.end());
-    HANDLE file =
-        CreateFileW((L"\\\\?\\" + wide).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written;
-    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 TEST_F(DiscoveryTest, ALangIniPathOf259CharactersIsFoundAndOneOf260IsSkippedAlone) {
     AddLanguage("Short", "SHORT");
     for (std::size_t total : {259u, 260u}) {
         const std::size_t nameLength = total - voxa.size() - std::string("\\lang.ini").size();
         const std::string folder = voxa + std::string(nameLength - 3, 'x') + std::to_string(total);
-        MakeLongFolder(folder);
-        WriteLongFile(folder + "\\lang.ini", "[LANG]\r\nNameKey=LONG" + std::to_string(total) + "\r\n");
+        ASSERT_TRUE(sim::MakeLongFolder(folder));
+        ASSERT_TRUE(sim::WriteLongFile(folder + "\\lang.ini",
+                                       "[LANG]\r\nNameKey=LONG" + std::to_string(total) + "\r\n"));
         ASSERT_EQ((folder + "\\lang.ini").size(), total);
     }
     Discover(voxa);

@@ -367,8 +367,7 @@ TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
     temp.MakeFolder("game\\VOXA\\.hidden");
     // A folder whose lang.ini path is one character too long to be read.
     const std::string longName(259 - (game + "VOXA\\").size() - 9 + 1, 'x');
-    const std::wstring wideGame(game.begin(), game.end()), wideName(longName.begin(), longName.end());
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wideGame + L"VOXA\\" + wideName).c_str(), nullptr));
+    ASSERT_TRUE(sim::MakeLongFolder(game + "VOXA\\" + longName));
     // Other plug-ins where plug-in loaders look, and files that are none.
     temp.WriteFile("game\\widescreen.asi", "x");
     temp.WriteFile("game\\scripts\\fix.asi", "x");
@@ -475,9 +474,7 @@ TEST_F(PluginTest, AVoxaThatIsAFileIsSaidToBeOne) {
 TEST_F(PluginTest, AGameFolderNearThePathLimitHoldsNoOtherPlugin) {
     const std::string deep = temp.MakeFolder(std::string(246 - temp.path().size(), 'd'));
     ASSERT_EQ(deep.size(), 247u) << "\"plugins\\*.asi\" after it makes 260 characters";
-    // Windows makes a folder past 248 characters only through a "\\?\" path.
-    const std::wstring wideDeep(deep.begin(), deep.end());
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wideDeep + L"plugins").c_str(), nullptr));
+    ASSERT_TRUE(sim::MakeLongFolder(deep + "plugins"));
     temp.WriteFile(deep.substr(temp.path().size()) + "plugins\\notes.as", "x");
     plugin = sim::LoadPlugin(sim::InstallPluginInto(deep));
     // Its log's path is as long as its own, and fits as well.

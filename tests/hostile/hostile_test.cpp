@@ -94,16 +94,9 @@ TEST_F(HostileTest, FolderNamesAtEveryPathLengthBoundary) {
     for (std::size_t total = 250; total <= 264; ++total) {
         const std::size_t nameLength = total - voxa.size() - 9;
         const std::string name = std::string(nameLength - 3, 'n') + std::to_string(total);
-        const std::wstring folder(voxa.begin(), voxa.end());
-        const std::wstring wideName(name.begin(), name.end());
-        CreateDirectoryW((L"\\\\?\\" + folder + wideName).c_str(), nullptr);
-        HANDLE file = CreateFileW((L"\\\\?\\" + folder + wideName + L"\\lang.ini").c_str(), GENERIC_WRITE, 0,
-                                  nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        const std::string contents = "[LANG]\r\nNameKey=L" + std::to_string(total) + "\r\n";
-        DWORD written;
-        WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
-        CloseHandle(file);
+        ASSERT_TRUE(sim::MakeLongFolder(voxa + name));
+        ASSERT_TRUE(sim::WriteLongFile(voxa + name + "\\lang.ini",
+                                       "[LANG]\r\nNameKey=L" + std::to_string(total) + "\r\n"));
         if (total <= 259)
             expected.push_back("L" + std::to_string(total));
     }

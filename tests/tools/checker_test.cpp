@@ -94,12 +94,8 @@ TEST_F(CheckerTest, AValueCutAt259) {
 TEST_F(CheckerTest, AFolderTooLongToBeFound) {
     GoodLanguage("Short");
     const std::string name(260 - voxa.size() - 9 + 1, 'x');
-    const std::wstring path(std::wstring(voxa.begin(), voxa.end()) + std::wstring(name.begin(), name.end()));
-    CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
-    HANDLE file = CreateFileW((L"\\\\?\\" + path + L"\\lang.ini").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(sim::MakeLongFolder(voxa + name));
+    ASSERT_TRUE(sim::WriteLongFile(voxa + name + "\\lang.ini", ""));
     ExpectWarning("folder \"" + name + "\": the path of its lang.ini is longer than 259 characters");
     EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.size(), 1u);
 }
