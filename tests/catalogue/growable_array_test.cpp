@@ -45,6 +45,7 @@ TEST(GrowableArray, FiveAppendsLeaveCapacitySixWithRecordsInOrder) {
 TEST(GrowableArray, NearTheMaximumGrowsOnlyByOne) {
     using Small = GrowableArray<int, 10>;
     EXPECT_EQ(Small::GrownCapacity(6, 6), 9u);
+    EXPECT_EQ(Small::GrownCapacity(7, 7), 10u); // exactly the maximum is still a whole step
     EXPECT_EQ(Small::GrownCapacity(8, 8), 9u);  // 12 would pass the maximum
     EXPECT_EQ(Small::GrownCapacity(9, 9), 10u); // 13 would
     Small array;

@@ -6,6 +6,7 @@
 #include "menu/menu_state.h"
 #include "plugin/entry.h"
 #include "plugin/patch_table.h"
+#include "simhost/io_counter.h"
 #include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
 #include "text/language_names.h"
@@ -30,7 +31,10 @@ TEST(PluginEntry, ReasonsOtherThanProcessAttachWriteNothingAndSucceed) {
 
 TEST(PluginEntry, ProcessAttachPatchesEveryRowEvenWithNoLanguages) {
     sim::ResetPlugin();
+    sim::StartCounting();
     EXPECT_EQ(voxa::PluginEntry(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
+    // The plug-in beside the test program is found by a search that must be closed again.
+    EXPECT_EQ(sim::Counted().openSearches, 0);
     // The test program has no VOXA folder beside it.
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
     EXPECT_EQ(voxa::Discovery.listing, voxa::ListingOutcome::NoSuchFolder);

@@ -62,16 +62,17 @@ TEST_F(ConversionTest, WideToNarrowKeepsAsciiAndCutsAt255) {
 }
 
 TEST_F(ConversionTest, CharactersFrom128KeptOnlyForALanguageThatAsksForThem) {
-    // 0x80 straight after plain ASCII: the first unit that a language without the whole table loses.
-    const std::wstring text = {L'a', 0x80, 0xE9, 0xFF, 0x100, 0x410, L'z'};
+    // 0x80 straight after plain ASCII: the first unit that a language without the whole table
+    // loses. A control unit after it is text like any other, not an end.
+    const std::wstring text = {L'a', 0x80, 0xE9, 0x01, 0xFF, 0x100, 0x410, L'z'};
     sim::SetLanguageIndex(0);
-    EXPECT_EQ(Narrowed(text), "a#####z");
+    EXPECT_EQ(Narrowed(text), "a##\x01###z");
     sim::SetLanguageIndex(5);
-    EXPECT_EQ(Narrowed(text), std::string("a\x80\xE9\xFF##z"));
+    EXPECT_EQ(Narrowed(text), std::string("a\x80\xE9\x01\xFF##z"));
     sim::SetLanguageIndex(6);
-    EXPECT_EQ(Narrowed(text), "a#####z");
+    EXPECT_EQ(Narrowed(text), "a##\x01###z");
     sim::SetLanguageIndex(7); // beyond the catalogue: a built-in language
-    EXPECT_EQ(Narrowed(text), "a#####z");
+    EXPECT_EQ(Narrowed(text), "a##\x01###z");
     sim::SetLanguageIndex(5); // a unit from 0x100 up first, then one to keep
     EXPECT_EQ(Narrowed({0x410, 0xE9, L'b'}), "#\xE9"
                                              "b");

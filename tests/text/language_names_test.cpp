@@ -49,12 +49,12 @@ TEST_F(LanguageNamesTest, BuiltInNamesInMenuOrderFromEachLanguagesOwnFile) {
 
 TEST_F(LanguageNamesTest, ExtraLanguagesFirstFromTheirGameTextOrElseTheirKey) {
     AddExtra("POLSKI", "polski.gxt", "POLSKI=Polski\nOTHER=x\n");
-    AddExtra("\xC4\xD6KEY", "nokey.gxt", "OTHER=x\n");
+    AddExtra("\xC4\xD6\x01KEY", "nokey.gxt", "OTHER=x\n");
     AddExtra("MISSING", "missing.gxt", "");
     voxa::BuildLanguageNames();
     EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[0].displayName), L"Polski");
-    EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[1].displayName), L"\xC4\xD6KEY")
-        << "bytes widened by value";
+    EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[1].displayName), L"\xC4\xD6\x01KEY")
+        << "bytes widened by value, a control byte as well";
     EXPECT_EQ(std::wstring(voxa::LanguageCatalogue[2].displayName), L"MISSING");
     ASSERT_EQ(sim::Host().textLoads.size(), 8u);
     EXPECT_EQ(sim::Host().textLoads[0], language + "polski.gxt");
