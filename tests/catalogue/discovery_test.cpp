@@ -1,5 +1,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
+#include "core/startup_log.h"
 #include "simhost/io_counter.h"
 #include "simhost/test_folders.h"
 #include "simhost/test_scale.h"
@@ -167,6 +168,17 @@ TEST_F(DiscoveryTest, ASearchPatternThatWouldNotFitFindsNothing) {
     Discover(tooLong); // must neither overflow nor search a cut path
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
     EXPECT_EQ(account.listing, voxa::ListingOutcome::PatternTooLong);
+    // The log names the longest path that can still be searched.
+    voxa::ResetStartupLog();
+    voxa::LogDiscovery(account);
+    const std::string logPath = temp.path() + "voxa.log";
+    voxa::WriteStartupLog(logPath.c_str());
+    voxa::ResetStartupLog();
+    std::string log;
+    ASSERT_TRUE(sim::ReadWholeFile(logPath, log));
+    EXPECT_NE(log.find("the folder's path is too long to search (over 259 characters): no extra languages"),
+              std::string::npos)
+        << log;
 }
 
 TEST(PluginSubfolderPath, IsTheFolderOfTheModuleThatHoldsThePluginCode) {
