@@ -18,8 +18,34 @@ void MakeFolders(const std::string& path) {
     CreateDirectoryA(path.c_str(), nullptr);
 }
 
+// The paths here are in the ANSI code page, as the -A calls that made them read them.
 std::wstring LongPath(const std::string& path) {
-    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    std::wstring wide(path.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                                           static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return L"\\\\?\\" + wide;
+}
+
+// Through "\\?\" paths: a tree that holds a path past the limit is removed whole, and no
+// later test finds it left in the temporary folder.
+void RemoveLongTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = folder + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveLongTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace
@@ -100,22 +126,7 @@ void RemoveTree(const std::string& path) {
     std::string folder = path;
     if (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = folder + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
+    RemoveLongTree(LongPath(folder));
 }
 
 } // namespace sim
