@@ -25,8 +25,8 @@ class TempFolder {
     std::string path_;
 };
 
-// Windows makes a folder or file past 248 (folder) or 259 (file) characters only through a
-// "\\?\" path, which these take; false when the folder or file is not made.
+// Windows makes a folder past 248 characters, or a file past 259, only through a "\\?\" path,
+// which these take; false when the folder or file is not made.
 bool MakeLongFolder(const std::string& path);
 bool WriteLongFile(const std::string& path, const std::string& contents);
 
