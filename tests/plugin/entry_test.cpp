@@ -33,7 +33,7 @@ TEST(PluginEntry, ProcessAttachPatchesEveryRowEvenWithNoLanguages) {
     sim::ResetPlugin();
     sim::StartCounting();
     EXPECT_EQ(voxa::PluginEntry(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);
-    // The plug-in beside the test program is found by a search that must be closed again.
+    // The build puts voxa.asi beside the test program: the search that finds it must be closed.
     EXPECT_EQ(sim::Counted().openSearches, 0);
     // The test program has no VOXA folder beside it.
     EXPECT_EQ(voxa::LanguageCatalogue.size(), 0u);
