@@ -3,8 +3,10 @@
 // start-up, and ways to patch and fill it as start-up would.
 
 #include "fake_host.h"
+#include "test_folders.h"
 
 #include "catalogue/catalogue.h"
+#include "core/startup_log.h"
 #include "plugin/patch_table.h"
 #include "plugin/plugin_state.h"
 
@@ -38,6 +40,14 @@ inline voxa::LanguageRecord& AddLanguage(const std::string& nameKey, std::int32_
     record.WindowsLangID = windowsLangID;
     voxa::LanguageCatalogue.PushBack(record);
     return voxa::LanguageCatalogue[voxa::LanguageCatalogue.size() - 1];
+}
+
+// Writes the lines the start-up log has kept into voxa.log in `folder`, as start-up does
+// beside the plug-in, and reads the file back; false when it cannot be read.
+inline bool WriteKeptLog(const TempFolder& folder, std::string& text) {
+    const std::string path = folder.path() + "voxa.log";
+    voxa::WriteStartupLog(path.c_str());
+    return ReadWholeFile(path, text);
 }
 
 } // namespace sim

@@ -2,6 +2,7 @@
 #include "catalogue/discovery.h"
 #include "core/startup_log.h"
 #include "simhost/io_counter.h"
+#include "simhost/plugin_state.h"
 #include "simhost/test_folders.h"
 #include "simhost/test_scale.h"
 
@@ -171,11 +172,10 @@ TEST_F(DiscoveryTest, ASearchPatternThatWouldNotFitFindsNothing) {
     // The log names the longest path that can still be searched.
     voxa::ResetStartupLog();
     voxa::LogDiscovery(account);
-    const std::string logPath = temp.path() + "voxa.log";
-    voxa::WriteStartupLog(logPath.c_str());
-    voxa::ResetStartupLog();
     std::string log;
-    ASSERT_TRUE(sim::ReadWholeFile(logPath, log));
+    const bool read = sim::WriteKeptLog(temp, log);
+    voxa::ResetStartupLog();
+    ASSERT_TRUE(read);
     EXPECT_NE(log.find("the folder's path is too long to search (over 259 characters): no extra languages"),
               std::string::npos)
         << log;

@@ -83,10 +83,8 @@ void ExpectFreshState() {
     // A line now is kept for the next log, not appended to the last one.
     sim::TempFolder temp;
     voxa::LogLine("fresh");
-    const std::string log = temp.path() + "voxa.log";
-    voxa::WriteStartupLog(log.c_str());
     std::string text;
-    ASSERT_TRUE(sim::ReadWholeFile(log, text));
+    ASSERT_TRUE(sim::WriteKeptLog(temp, text));
     EXPECT_EQ(text, "voxa: fresh\r\n");
 }
 
