@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian machine, saying what it does:
-# the MinGW-w64 cross compiler for 32-bit Windows, CMake, GoogleTest's sources, and 32-bit
-# Wine (which needs the i386 architecture).
+# the MinGW-w64 cross compiler for 32-bit Windows, CMake, GoogleTest's sources, 32-bit Wine
+# (which needs the i386 architecture), zip, and clang with its fuzzing runtime.
 set -euo pipefail
 
 need=()
@@ -11,6 +11,10 @@ command -v make >/dev/null || need+=(make)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 command -v wine >/dev/null || need+=(wine)
 dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+# The release zip, and the native fuzzing of the checker's reading (clang's libFuzzer).
+command -v zip >/dev/null || need+=(zip)
+command -v clang++ >/dev/null || need+=(clang)
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null || need+=(libclang-rt-dev)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds voxa.asi and voxa-check.exe twice, from copies of this tree in two different folders,
-# and compares the results byte for byte: a player can check a release against its sums only
-# if the same commit always gives the same files.
+# Builds voxa.asi, voxa-check.exe and the release zip twice, from copies of this tree in two
+# different folders, and compares the results byte for byte: a player can check a release
+# against its sums only if the same commit always gives the same files.
 #   scripts/reproducible.sh                  two fresh builds
-#   scripts/reproducible.sh --against DIR    one fresh build, compared with DIR's files (the
-#                                            test suite uses the build it has just made)
+#   scripts/reproducible.sh --against DIR    one fresh build, compared with the build folder
+#                                            DIR's files (the test suite uses the build it has
+#                                            just made, whose release it has packed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 against=""
@@ -24,13 +25,14 @@ for copy in $copies; do
   fi
   cmake -S "$work/$copy/src" -B "$work/$copy/out" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
     -DVOXA_TESTS=OFF >/dev/null
-  cmake --build "$work/$copy/out" --target voxa voxa-check -j"$(nproc)" >"$work/$copy/build.log" 2>&1 ||
+  cmake --build "$work/$copy/out" --target voxa voxa-check release -j"$(nproc)" >"$work/$copy/build.log" 2>&1 ||
     { tail -n 30 "$work/$copy/build.log"; exit 1; }
 done
-first="${against:-$work/first/out/bin}"
-second="$work/second-with-a-longer-name/out/bin"
+first="${against:-$work/first/out}"
+second="$work/second-with-a-longer-name/out"
+zip=$(cd "$second" && ls voxa-*.zip)
 status=0
-for file in voxa.asi voxa-check.exe; do
+for file in bin/voxa.asi bin/voxa-check.exe "$zip"; do
   if cmp -s "$first/$file" "$second/$file"; then
     echo "reproducible: $file is byte-identical in both builds ($(sha256sum <"$first/$file" | cut -c1-16)...)"
   else

@@ -120,6 +120,10 @@ void AddLanguageFromFolder(const char* languagesPath, FolderAccount& folder) {
         folder.outcome = FolderOutcome::IniPathTooLong;
     else if (!PathFileExistsA(iniPath))
         folder.outcome = FolderOutcome::NoLangIni;
+    // PathFileExistsA says yes for a folder too; read as a profile it gives nothing but the
+    // defaults, so such a language would only ever be an UNKNOWNLANG row without text.
+    else if ((GetFileAttributesA(iniPath) & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        folder.outcome = FolderOutcome::LangIniFolder;
     else {
         LanguageCatalogue.PushBack(ReadLangIni(iniPath, &folder.cutKeys));
         folder.outcome = FolderOutcome::Added;
@@ -196,6 +200,9 @@ void LogDiscovery(const DiscoveryAccount& account) noexcept {
             break;
         case FolderOutcome::NoLangIni:
             LogLine("skipped %s: it holds no lang.ini", name);
+            break;
+        case FolderOutcome::LangIniFolder:
+            LogLine("skipped %s: its lang.ini is a folder, not a file", name);
             break;
         case FolderOutcome::IniPathTooLong:
             LogLine("skipped %s: the path of its lang.ini is longer than %u characters", name,

@@ -26,6 +26,7 @@ enum class FolderOutcome : std::uint8_t {
     Added,
     Hidden,         // its name begins with a dot
     NoLangIni,      // it holds no lang.ini
+    LangIniFolder,  // its lang.ini is a folder, not a file
     IniPathTooLong, // its lang.ini path is longer than 259 characters
     NotRead,        // memory ran out before it was
 };

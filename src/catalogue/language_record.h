@@ -2,6 +2,7 @@
 // One extra language: its settings from lang.ini, and the name, font data and texture
 // dictionary that the host's start-up gives it.
 
+#include "catalogue/lang_ini_keys.h"
 #include "core/host.h"
 
 #include <cstdint>
@@ -27,10 +28,6 @@ struct LanguageRecord {
     bool UseWholeAsciiTable = false;
     std::int32_t WindowsLangID = -1;
 };
-
-// The text keys of lang.ini's [LANG] section, in the order of ReadLangIni's cut bits.
-constexpr const char* kLangIniTextKeys[] = {"NameKey",       "TextureFile", "DataFile",
-                                            "TextDirectory", "GameGXTName", "LevelGXTPostfix"};
 
 // Builds a record from the lang.ini at iniPath (at most 259 characters). A file that cannot
 // be read gives the defaults. Each text value longer than 259 characters is cut there, and

@@ -11,6 +11,14 @@
 namespace {
 
 using voxa_check::CheckVoxaFolder;
+using Messages = std::vector<std::string>;
+
+Messages MessagesOf(const std::vector<voxa_check::Finding>& findings) {
+    Messages messages;
+    for (const auto& finding : findings)
+        messages.push_back(finding.message);
+    return messages;
+}
 
 class CheckerTest : public ::testing::Test {
   protected:
@@ -23,8 +31,9 @@ class CheckerTest : public ::testing::Test {
     }
     // A language that loads: its text file, fonts and textures are all there.
     void GoodLanguage(const std::string& folder, const std::string& extra = "") {
-        Language(folder, "NameKey=GOOD\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=good.gxt\r\n"
-                         "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n" +
+        Language(folder, "NameKey=" + folder +
+                             "\r\nTextDirectory=%GAMEPATH%\r\nGameGXTName=good.gxt\r\n"
+                             "DataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n" +
                              extra);
         temp.WriteFile("VOXA\\" + folder + "\\DATA\\PC_Text\\good.gxt", "x");
         temp.WriteFile("VOXA\\" + folder + "\\fonts.dat", "x");
@@ -174,10 +183,10 @@ TEST_F(CheckerEncodingTest, LittleEndianUtf16WithItsMarkAndAnsiAreReadAlike) {
     EXPECT_EQ(Save(std::string("\xFF\xFE") + Utf16(keys, false)), "GOOD");
     auto report = CheckVoxaFolder(voxa, withRoot);
     EXPECT_TRUE(report.ok());
-    EXPECT_EQ(report.languages.at(0).warnings, std::vector<std::string>{});
+    EXPECT_EQ(MessagesOf(report.languages.at(0).warnings), Messages{});
     Save(keys);
     report = CheckVoxaFolder(voxa, withRoot);
-    EXPECT_EQ(report.languages.at(0).warnings, std::vector<std::string>{});
+    EXPECT_EQ(MessagesOf(report.languages.at(0).warnings), Messages{});
 }
 
 TEST_F(CheckerEncodingTest, Utf16WithoutItsMarkIsNoTextToEitherReader) {
@@ -193,7 +202,7 @@ TEST_F(CheckerEncodingTest, Utf8LettersWithoutAMarkAreWarnedOfAndAnsiLettersAreN
     Save(keys + "LevelGXTPostfix=_Espa\xC3\xB1ol\r\n");
     ExpectWarning("lang.ini is UTF-8 with letters beyond ASCII");
     Save(keys + "LevelGXTPostfix=_Espa\xF1ol\r\n");
-    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{});
+    EXPECT_EQ(MessagesOf(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings), Messages{});
 }
 
 std::string ReadKey(const std::string& ini, const char* key) {
@@ -210,7 +219,7 @@ TEST_F(CheckerEncodingTest, ACommentAfterAValueIsPartOfIt) {
     Save(keys + "LevelGXTPostfix=_PL #2\r\n");
     ExpectWarning("LevelGXTPostfix (line 7) holds \"#2\"");
     Save(keys + "LevelGXTPostfix=_PL#2\r\n");
-    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{})
+    EXPECT_EQ(MessagesOf(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings), Messages{})
         << "a '#' inside a word is no comment anyone meant";
 }
 
@@ -222,7 +231,7 @@ TEST_F(CheckerEncodingTest, OfTwoEqualKeysTheFirstIsRead) {
     // Blanks around the key and value, and one pair of quotes, are read as meant.
     Save(keys + "  LevelGXTPostfix  =  \"_A\"  \r\n");
     EXPECT_EQ(ReadKey(voxa + "L\\lang.ini", "LevelGXTPostfix"), "_A");
-    EXPECT_EQ(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings, std::vector<std::string>{});
+    EXPECT_EQ(MessagesOf(CheckVoxaFolder(voxa, withRoot).languages.at(0).warnings), Messages{});
 }
 
 TEST_F(CheckerEncodingTest, KeysInASecondLangSectionAreNeverRead) {
@@ -252,15 +261,175 @@ TEST_F(CheckerTest, EachLanguagesWarningsAreItsOwn) {
     for (const auto& language : report.languages) {
         const auto want = expected.find(language.folder);
         if (want == expected.end()) {
-            EXPECT_EQ(language.warnings, std::vector<std::string>{}) << language.folder;
+            EXPECT_EQ(MessagesOf(language.warnings), Messages{}) << language.folder;
             continue;
         }
         ASSERT_EQ(language.warnings.size(), 1u) << language.folder;
-        EXPECT_EQ(language.warnings[0].rfind(want->second, 0), 0u)
-            << language.folder << ": " << language.warnings[0];
+        EXPECT_EQ(language.warnings[0].message.rfind(want->second, 0), 0u)
+            << language.folder << ": " << language.warnings[0].message;
     }
-    EXPECT_EQ(report.warnings,
-              std::vector<std::string>{"folder \"A_NoLanguage\" has no lang.ini: it is not a language"});
+    EXPECT_EQ(MessagesOf(report.warnings),
+              Messages{"folder \"A_NoLanguage\" has no lang.ini: it is not a language"});
+    EXPECT_FALSE(report.ok()) << "a folder that yields no language fails the check";
 }
 
 } // namespace
+
+namespace {
+
+// A clean language's lang.ini with one key left out and lines added after the others (from
+// line 6 or 7 on).
+std::string CleanIni(const std::string& drop = "", const std::string& add = "") {
+    std::string ini = "[LANG]\r\n";
+    for (const std::string line : {"NameKey=SUOMI", "TextDirectory=%GAMEPATH%", "GameGXTName=good.gxt",
+                                   "DataFile=fonts.dat", "TextureFile=fonts.txd"})
+        if (drop.empty() || !line.starts_with(drop + "="))
+            ini += line + "\r\n";
+    return ini + add;
+}
+
+struct Mistake {
+    std::string ini;      // the whole lang.ini
+    std::string code;     // the warning's code; empty: the language must stay quiet
+    std::string message;  // the start of its message
+    bool loads;           // whether the check passes
+    bool aloneIsTheCause; // no other warning repeats its symptoms
+};
+
+} // namespace
+
+// Each mistake made once, in a language that is otherwise clean, with its files all there:
+// the warning says where, what Windows reads, and the fix.
+TEST_F(CheckerTest, EachCommonMistakeIsNamedWithItsCause) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const Mistake mistakes[] = {
+        {CleanIni("", "LevelGXTPostfx=_FI\r\n"), "V201",
+         "LevelGXTPostfx: no such key (line 7); did you mean LevelGXTPostfix?", true, true},
+        {CleanIni("", "UseWholeASCIITabel=1\r\n"), "V201",
+         "UseWholeASCIITabel: no such key (line 7); did you mean UseWholeAsciiTable?", true, true},
+        {CleanIni("DataFile", "DataFlie=fonts.dat\r\n"), "V201",
+         "DataFlie: no such key (line 6); did you mean DataFile?", true, true},
+        {CleanIni("NameKey", "NameKey SUOMI\r\n"), "V202", "\"NameKey SUOMI\" (line 6) has no '='", true,
+         false},
+        {CleanIni("", "WindowsLangID=Finnish\r\n"), "V208",
+         "WindowsLangID (line 7) is \"Finnish\", not a number: Windows reads 0, which stands for every "
+         "Windows "
+         "language",
+         true, true},
+        {CleanIni("", "UseWholeAsciiTable=yes\r\n"), "V208",
+         "UseWholeAsciiTable (line 7) is \"yes\", not a number: Windows reads 0, which is off", true, true},
+        {CleanIni("", "WindowsLangID=0x0B\r\n"), "V208",
+         "WindowsLangID (line 7) is \"0x0B\", not a number: Windows reads 11", true, true},
+        {CleanIni("", "WindowsLangID=1035\r\n"), "V401",
+         "WindowsLangID (line 7) is 1035, a whole Windows language id: voxa compares only the primary "
+         "language, "
+         "so it never matches; its primary language is 11",
+         true, true},
+        {CleanIni("", "WindowsLangID=7\r\n"), "V402",
+         "WindowsLangID (line 7) is 7, the primary language of German, a built-in language: players whose "
+         "Windows is in German start in this language instead",
+         true, true},
+        {CleanIni("TextureFile", "TextureFile=C:\\Games\\fonts.txd\r\n"), "V301",
+         "TextureFile (line 6) is an absolute path, \"C:\\Games\\fonts.txd\"", true, false},
+        {CleanIni("TextDirectory", "TextDirectory=\\text\\\r\n"), "V301",
+         "TextDirectory (line 6) is an absolute path", false, false},
+        {"", "V106", "lang.ini is empty", false, true},
+        {" \r\n\r\n", "V106", "lang.ini is empty", false, true},
+        {CleanIni().substr(8), "V107", "lang.ini has no [LANG] line", false, true},
+        {bom + "[LANG] ; Polish\r\n" + CleanIni().substr(8), "V101",
+         "lang.ini starts with a UTF-8 byte-order mark: Windows does not recognise it and reads the first "
+         "line as "
+         "\"" +
+             bom + "[LANG] ; Polish\", which is no section header",
+         false, false},
+        {CleanIni() + std::string(1, '\0'), "", "", true, true},
+        {CleanIni() + std::string("LevelGXTPostfix=_F\0I\r\n", 22) + std::string(300, 'z'), "V105",
+         "lang.ini holds a NUL byte on line 7", true, false},
+        {"; Suomi \xE2\x80\x93 kieli\r\n" + CleanIni(), "", "", true, true},
+        {CleanIni("NameKey", "NameKey=\"SUOMI\"\r\nLevelGXTPostfix='_FI'\r\n"), "", "", true, true},
+        {CleanIni("NameKey", "namekey = SUOMI\r\nWINDOWSLANGID=11\r\nusewholeasciitable=-1\r\n"), "", "",
+         true, true},
+        {CleanIni("", "GameGXTName=good.gxt\r\n"), "", "", true, true},
+    };
+    int row = 0;
+    for (const Mistake& mistake : mistakes) {
+        SCOPED_TRACE("row " + std::to_string(row) + ": " + mistake.ini);
+        const std::string folder = "VOXA" + std::to_string(++row);
+        const std::string root = temp.MakeFolder(folder);
+        temp.WriteFile(folder + "\\Suomi\\lang.ini", mistake.ini);
+        temp.WriteFile(folder + "\\Suomi\\DATA\\PC_Text\\good.gxt", "x");
+        temp.WriteFile(folder + "\\Suomi\\fonts.dat", "x");
+        temp.WriteFile(folder + "\\Suomi\\fonts.txd", "x");
+        const auto report = CheckVoxaFolder(root, withRoot);
+        ASSERT_EQ(report.languages.size(), 1u);
+        const auto& warnings = report.languages[0].warnings;
+        const std::string output = voxa_check::Format(report);
+        EXPECT_EQ(report.ok(), mistake.loads) << output;
+        if (mistake.code.empty()) {
+            EXPECT_EQ(MessagesOf(warnings), Messages{}) << output;
+            continue;
+        }
+        ASSERT_FALSE(warnings.empty()) << output;
+        const auto& rule = voxa_check::Describe(warnings[0].rule);
+        EXPECT_EQ(rule.code, mistake.code) << output;
+        EXPECT_EQ(warnings[0].message.rfind(mistake.message, 0), 0u) << output;
+        EXPECT_NE(output.find("[" + mistake.code + "]\n    fix: " + rule.fix), std::string::npos) << output;
+        if (mistake.aloneIsTheCause) {
+            EXPECT_EQ(warnings.size(), 1u) << output;
+        }
+    }
+}
+
+// Mistakes in the folders around lang.ini, and between languages.
+TEST_F(CheckerTest, FolderMistakesFailTheCheckWithTheirCause) {
+    temp.WriteFile("VOXA\\Hidden extension\\lang.ini.txt", CleanIni());
+    temp.MakeFolder("VOXA\\Folder named lang.ini\\lang.ini");
+    temp.MakeFolder("VOXA\\.git");
+    GoodLanguage("Suomi");
+    GoodLanguage("Suomi again");
+    temp.WriteFile("VOXA\\Suomi again\\lang.ini",
+                   "[LANG]\r\nNameKey=Suomi\r\nTextDirectory=%GAMEPATH%\r\n"
+                   "GameGXTName=good.gxt\r\nDataFile=fonts.dat\r\nTextureFile=fonts.txd\r\n");
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    const std::string output = voxa_check::Format(report);
+    EXPECT_FALSE(report.ok()) << output;
+    EXPECT_NE(
+        output.find("warning: folder \"Hidden extension\" holds \"lang.ini.txt\" but no lang.ini: voxa looks "
+                    "for lang.ini only, so it is not a language [V502]"),
+        std::string::npos)
+        << output;
+    EXPECT_NE(output.find(
+                  "warning: folder \"Folder named lang.ini\": its lang.ini is a folder, not a file, so voxa "
+                  "skips it [V503]"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(
+        output.find("NameKey \"Suomi\" is also \"Suomi\"'s: the menu shows two rows of one name [V405]"),
+        std::string::npos)
+        << output;
+    ASSERT_EQ(report.languages.size(), 2u) << "a lang.ini that is a folder makes no language";
+
+    // A dot folder beside good languages alone does not fail the check.
+    sim::TempFolder other;
+    other.MakeFolder("VOXA\\.git");
+    EXPECT_TRUE(CheckVoxaFolder(other.MakeFolder("VOXA"), withRoot).ok());
+}
+
+// A path past Windows' limit is too long, not missing: the file may well be there.
+TEST_F(CheckerTest, APathTooLongIsCalledTooLong) {
+    const std::string deep = std::string(200 - voxa.size(), 'd');
+    Language("A", "NameKey=A\r\nTextDirectory=" + deep + "\\\r\nGameGXTName=" + std::string(70, 'g') +
+                      ".gxt\r\nDataFile=" + std::string(255 - voxa.size(), 'f') + "\r\n");
+    ASSERT_TRUE(sim::MakeLongFolder(voxa + "A\\" + deep));
+    ASSERT_TRUE(sim::WriteLongFile(voxa + "A\\" + deep + "\\" + std::string(70, 'g') + ".gxt", "x"));
+    const auto report = CheckVoxaFolder(voxa, withRoot);
+    const std::string output = voxa_check::Format(report);
+    EXPECT_FALSE(report.ok()) << output;
+    EXPECT_NE(
+        output.find("warning: the game text's path is 278 characters long: the game opens no path longer "
+                    "than 259 characters"),
+        std::string::npos)
+        << output;
+    EXPECT_NE(output.find("warning: DataFile gives a path of 261 characters"), std::string::npos) << output;
+    EXPECT_EQ(output.find("does not exist"), std::string::npos) << output;
+}

@@ -2,6 +2,8 @@
 // Checks a VOXA folder the way the plug-in reads it, and says what would make a language
 // fail without a word in the game.
 
+#include "rules.h"
+
 #include <string>
 #include <vector>
 
@@ -17,14 +19,15 @@ struct Options {
 struct LanguageReport {
     int index = 0;
     std::string folder;
-    std::vector<std::string> lines;    // what the plug-in reads, with the resolved paths
-    std::vector<std::string> warnings; // each one a way to fail silently
+    std::vector<std::string> lines; // what the plug-in reads, with the resolved paths
+    std::vector<Finding> warnings;  // each one a way to fail silently
     bool loadsText = true;
 };
 
 struct Report {
     std::vector<LanguageReport> languages;
-    std::vector<std::string> warnings; // about the folder as a whole
+    std::vector<Finding> warnings; // about the folder as a whole
+    bool folderLost = false;       // a folder under VOXA, or VOXA itself, yields no language
     bool ok() const;
 };
 
