@@ -112,6 +112,14 @@ void WriteStartupLog(const char* path) noexcept {
     std::string().swap(keptLines);
 }
 
+void ContinueLog(const char* path) noexcept {
+    std::string().swap(keptLines);
+    logPath[0] = '\0';
+    if (path != nullptr && std::strlen(path) < sizeof logPath)
+        std::strcpy(logPath, path);
+    written = true;
+}
+
 void ResetStartupLog() noexcept {
     std::string().swap(keptLines);
     written = false;

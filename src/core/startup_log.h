@@ -13,6 +13,10 @@ namespace voxa {
 // then forgets them. A null path, or a file that cannot be written, writes no file.
 void WriteStartupLog(const char* path) noexcept;
 
+// Drops the kept lines and sends later ones, appended, to the log at `path` that another
+// writer made (null: to a debugger only).
+void ContinueLog(const char* path) noexcept;
+
 // Back to keeping lines, with none kept and no log file: as before start-up.
 void ResetStartupLog() noexcept;
 

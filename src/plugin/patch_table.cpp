@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace voxa {
@@ -175,6 +176,59 @@ bool CheckHostBuild(bool say) {
 }
 
 } // namespace
+
+namespace {
+
+// Our own version resource names the plug-in; a module whose resource holds the same
+// description is a copy of voxa, whichever version.
+bool IsVoxa(HMODULE module) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
+    HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    const auto* bytes = static_cast<const char*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (bytes == nullptr)
+        return false;
+    static constexpr wchar_t kDescription[] = L"voxa language plug-in";
+    const std::size_t size = SizeofResource(module, found);
+    for (std::size_t at = 0; at + sizeof kDescription <= size; at += 2)
+        if (std::memcmp(bytes + at, kDescription, sizeof kDescription) == 0)
+            return true;
+    return false;
+}
+
+HMODULE ModuleAt(const void* address) {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCSTR>(address), &module);
+    return module;
+}
+
+} // namespace
+
+bool FindServingCopy(char* path, std::size_t size) {
+    // The first call row: in a process served by another copy it calls into that copy.
+    const PatchEntry* first =
+        std::find_if(std::begin(kPatchTable), std::end(kPatchTable),
+                     [](const PatchEntry& entry) { return entry.kind == PatchKind::CallToPlugin; });
+    if (first == std::end(kPatchTable))
+        return false;
+    const PatchEntry& row = *first;
+    if (!IsReadable(row.site, PatchLength(row.kind)))
+        return false;
+    const auto* code = host::Pointer<const std::uint8_t>(row.site);
+    std::int32_t displacement;
+    std::memcpy(&displacement, code + 1, 4);
+    const auto target =
+        reinterpret_cast<const void*>(row.site + 5 + static_cast<std::uint32_t>(displacement));
+    const HMODULE serving = code[0] == 0xE8 ? ModuleAt(target) : nullptr;
+    if (serving == nullptr || serving == ModuleAt(reinterpret_cast<const void*>(&FindServingCopy)) ||
+        !IsVoxa(serving))
+        return false;
+    const DWORD length = GetModuleFileNameA(serving, path, static_cast<DWORD>(size));
+    if (length == 0)
+        return false;
+    path[size - 1] = '\0';
+    return true;
+}
 
 bool HostBuildMatches() {
     return CheckHostBuild(false);

@@ -19,6 +19,11 @@ std::span<const PatchEntry> PatchTable();
 // host call still hold that very call: the process is the host build the table was made for.
 bool HostBuildMatches();
 
+// When the host's calls already lead into another loaded copy of voxa (a second copy of the
+// plug-in file, loaded after the first), writes that copy's file path into path and returns
+// true. A path that does not fit is cut.
+bool FindServingCopy(char* path, std::size_t size);
+
 // Writes the whole table, or, in a process that is not the expected host build, nothing.
 void InstallPatches();
 

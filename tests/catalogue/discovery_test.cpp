@@ -55,6 +55,8 @@ TEST_F(DiscoveryTest, OnlyDirectSubfoldersWithLangIniThatDoNotStartWithADot) {
     AddLanguage(".old", "OLD");
     temp.WriteFile("VOXA\\readme.txt", "[LANG]\r\nNameKey=README\r\n");
     AddLanguage("Polski\\Nested", "NESTED");
+    // A lang.ini that is a folder would read as nothing but defaults: an UNKNOWNLANG row.
+    temp.MakeFolder("VOXA\\Folder\\lang.ini");
     Discover(voxa);
     EXPECT_EQ(Found(), std::vector<std::string>{"POLSKI"});
     EXPECT_EQ(voxa::LanguageCatalogue[0].DataFile, "");
@@ -63,8 +65,10 @@ TEST_F(DiscoveryTest, OnlyDirectSubfoldersWithLangIniThatDoNotStartWithADot) {
     std::map<std::string, std::pair<voxa::FolderOutcome, std::int32_t>> outcomes;
     for (const auto& folder : account.folders)
         outcomes[folder.name] = {folder.outcome, folder.languageIndex};
-    EXPECT_EQ(outcomes, (decltype(outcomes){
-                            {".old", {Hidden, -1}}, {"Leer", {NoLangIni, -1}}, {"Polski", {Added, 5}}}));
+    EXPECT_EQ(outcomes, (decltype(outcomes){{".old", {Hidden, -1}},
+                                            {"Folder", {LangIniFolder, -1}},
+                                            {"Leer", {NoLangIni, -1}},
+                                            {"Polski", {Added, 5}}}));
     EXPECT_EQ(account.listing, voxa::ListingOutcome::Listed);
 }
 

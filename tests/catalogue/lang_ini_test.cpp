@@ -76,6 +76,8 @@ TEST_F(LangIniTest, ALongValueKeepsItsFirst259Characters) {
 
 TEST_F(LangIniTest, IntegerKeys) {
     EXPECT_TRUE(ReadLangIni(Write("[LANG]\r\nUseWholeAsciiTable=2\r\n").c_str()).UseWholeAsciiTable);
+    // Every value but 0 is on, a negative one too: Windows gives it back as a large unsigned.
+    EXPECT_TRUE(ReadLangIni(Write("[LANG]\r\nUseWholeAsciiTable=-1\r\n").c_str()).UseWholeAsciiTable);
     EXPECT_FALSE(ReadLangIni(Write("[LANG]\r\nUseWholeAsciiTable=0\r\n").c_str()).UseWholeAsciiTable);
     EXPECT_EQ(ReadLangIni(Write("[LANG]\r\nWindowsLangID=25\r\n").c_str()).WindowsLangID, 25);
     EXPECT_EQ(ReadLangIni(Write("[LANG]\r\nWindowsLangID=0\r\n").c_str()).WindowsLangID, 0);

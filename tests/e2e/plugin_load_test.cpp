@@ -365,6 +365,7 @@ TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
     // The last start's log, longer than this start's: none of it may stay behind.
     temp.WriteFile("game\\voxa.log", std::string(4000, '-') + "the last run's log\r\n");
     temp.MakeFolder("game\\VOXA\\.hidden");
+    temp.MakeFolder("game\\VOXA\\Unpacked\\lang.ini");
     // A folder whose lang.ini path is one character too long to be read.
     const std::string longName(259 - (game + "VOXA\\").size() - 9 + 1, 'x');
     ASSERT_TRUE(sim::MakeLongFolder(game + "VOXA\\" + longName));
@@ -387,6 +388,7 @@ TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
         "language " + std::to_string(IndexOf("Cestina")) + ": NameKey \"CESTINA\", folder Cestina",
         "skipped NotALanguage: it holds no lang.ini",
         "skipped .hidden: a folder whose name begins with a dot is hidden",
+        "skipped Unpacked: its lang.ini is a folder, not a file",
         "skipped " + longName + ": the path of its lang.ini is longer than 259 characters",
         "2 extra languages found",
         "build check passed: 42 rows written into the game's code",
@@ -454,6 +456,38 @@ TEST_F(PluginTest, AnEarlierLogIsNeverTakenForThisStarts) {
               std::string::npos)
         << debuggerText;
     EXPECT_NE(debuggerText.find("voxa: build check passed"), std::string::npos) << "the lines still go out";
+    ExpectEveryRow();
+}
+
+// A download saved twice: the copy loaded second finds the first one's rows in the game, changes
+// nothing, and adds one line to the serving copy's log instead of replacing it.
+TEST_F(PluginTest, ASecondCopyStandsAsideAndKeepsTheServingCopysLog) {
+    Load();
+    const std::string served = Log();
+    const std::string second = game + "voxa (1).asi";
+    ASSERT_TRUE(CopyFileA(sim::BuiltPluginPath().c_str(), second.c_str(), FALSE));
+    sim::LoadedPlugin copy = sim::LoadPlugin(second);
+    ExpectEveryRow();
+    const std::string log = Log();
+    EXPECT_EQ(log.rfind(served, 0), 0u) << log;
+    EXPECT_EQ(log.substr(std::min(served.size(), log.size())),
+              "voxa: another copy of voxa, " + game + "voxa.asi, already serves the game, so " + second +
+                  " changed nothing; delete one of them\r\n");
+    sim::UnloadPlugin(copy);
+}
+
+// From the plugins folder, the game folder is the one above it: the other plug-ins are looked
+// for there and in its scripts, and voxa is not its own other plug-in.
+TEST_F(PluginTest, FromPluginsTheOtherPluginsAreLookedForFromTheGameFolder) {
+    const std::string plugins = temp.MakeFolder("game\\plugins");
+    temp.WriteFile("game\\widescreen.asi", "x");
+    temp.WriteFile("game\\scripts\\fix.asi", "x");
+    plugin = sim::LoadPlugin(sim::InstallPluginInto(plugins));
+    std::string log;
+    ASSERT_TRUE(sim::ReadWholeFile(plugins + "voxa.log", log));
+    EXPECT_TRUE(Has(log, "another plug-in in the game: widescreen.asi")) << log;
+    EXPECT_TRUE(Has(log, "another plug-in in the game: scripts\\fix.asi")) << log;
+    EXPECT_EQ(log.find("plugins\\voxa.asi"), std::string::npos) << log;
     ExpectEveryRow();
 }
 
