@@ -1,6 +1,7 @@
 #include "fonts/font_data.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/load_failures.h"
 #include "core/host.h"
 
 #include <cstring>
@@ -107,8 +108,10 @@ void LoadLanguageFontData() {
     for (LanguageRecord& record : LanguageCatalogue) {
         if (record.DataFile.empty())
             continue;
-        if (host::HostLoadFontData(record.DataFile.c_str()) == 0)
+        if (host::HostLoadFontData(record.DataFile.c_str()) == 0) {
+            LogFileNotLoaded(record, "font data file", record.DataFile.c_str());
             continue;
+        }
         auto* copy = new (std::nothrow) FontDataCopy;
         if (copy != nullptr && !copy->CopyFrom(HostFontData(), true)) {
             delete copy;

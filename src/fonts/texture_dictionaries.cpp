@@ -1,5 +1,7 @@
 #include "fonts/texture_dictionaries.h"
 
+#include "catalogue/load_failures.h"
+
 #include "catalogue/catalogue.h"
 #include "catalogue/language_index.h"
 
@@ -41,9 +43,13 @@ constexpr SlotSource kFontSlots[] = {
 } // namespace
 
 void LoadLanguageTextureDictionaries() {
-    for (LanguageRecord& record : LanguageCatalogue)
-        if (!record.TextureFile.empty())
-            record.textureDictionary = host::HostLoadTextureDictionary(record.TextureFile.c_str());
+    for (LanguageRecord& record : LanguageCatalogue) {
+        if (record.TextureFile.empty())
+            continue;
+        record.textureDictionary = host::HostLoadTextureDictionary(record.TextureFile.c_str());
+        if (record.textureDictionary == nullptr)
+            LogFileNotLoaded(record, "texture dictionary", record.TextureFile.c_str());
+    }
 }
 
 void ReleaseLanguageTextureDictionaries() {

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/discovery.h"
 #include "catalogue/language_index.h"
+#include "catalogue/load_failures.h"
 #include "core/startup_log.h"
 #include "fonts/font_data.h"
 #include "menu/menu_state.h"
@@ -18,6 +19,7 @@ void ResetPluginState() noexcept {
     ResetLanguageNames();
     ResetMenuState();
     ResetStartupLog();
+    ForgetTextNotLoaded();
 }
 
 } // namespace voxa

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/language_index.h"
+#include "catalogue/load_failures.h"
 #include "core/host.h"
 #include "text/conversion.h"
 #include "text/text_paths.h"
@@ -43,7 +44,8 @@ void BuildExtraLanguageName(LanguageRecord& record) {
     host::HostString path;
     BuildGameTextPath(record, path);
     TemporaryTextTable names;
-    host::HostTextTableLoad(names.table(), path.text);
+    if (host::HostTextTableLoad(names.table(), path.text) == 0)
+        LogFileNotLoaded(record, "name text", path.text);
     if (const wchar_t* found = host::HostTextTableFind(names.table(), record.NameKey.c_str()))
         CopyName(record.displayName, found);
     else

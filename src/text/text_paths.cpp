@@ -1,5 +1,7 @@
 #include "text/text_paths.h"
 
+#include "catalogue/load_failures.h"
+
 #include "catalogue/language_index.h"
 #include "fonts/language_switch.h"
 
@@ -24,6 +26,8 @@ const LanguageRecord* CurrentRecordWithTextDirectory() {
 // Loads `path` (a host string) into the host's table and lets the string go.
 std::uint8_t LoadAndRelease(host::HostTextTable* table, host::HostString& path) {
     const std::uint8_t loaded = host::HostTextTableLoad(table, path.text);
+    if (loaded == 0)
+        LogTextNotLoaded(path.text);
     host::HostStringDestroy(&path);
     return loaded;
 }
