@@ -35,6 +35,21 @@ constexpr std::uint8_t kJump = 0xE9;
 
 } // namespace
 
+std::size_t RowSpans(PatchKind kind, RowSpan (&spans)[2]) {
+    switch (kind) {
+    case PatchKind::CallToPlugin:
+    case PatchKind::JumpToPlugin:
+    case PatchKind::HostInternalCall:
+    case PatchKind::HostInternalJump:
+        spans[0] = {0, 1};
+        spans[1] = {1, 4};
+        return 2;
+    default:
+        spans[0] = {0, static_cast<std::uint8_t>(PatchLength(kind))};
+        return 1;
+    }
+}
+
 std::size_t PatchLength(PatchKind kind) {
     switch (kind) {
     case PatchKind::Raw2:
@@ -73,6 +88,23 @@ bool WritePatch(const PatchEntry& entry) {
     return false;
 }
 
+namespace {
+
+bool PutBack(const PatchEntry& entry, const std::uint8_t* kept) {
+    RowSpan spans[2];
+    bool whole = true;
+    for (std::size_t span = RowSpans(entry.kind, spans); span-- > 0;) {
+        const host::Address at = entry.site + spans[span].offset;
+        const std::uint8_t* old = kept + spans[span].offset;
+        if (std::memcmp(host::Pointer<const std::uint8_t>(at), old, spans[span].length) != 0 &&
+            !WriteHostBytes(at, spans[span].length, old))
+            whole = false;
+    }
+    return whole;
+}
+
+} // namespace
+
 PatchesWritten WritePatches(std::span<const PatchEntry> table) {
     PatchesWritten result;
     if (table.size() > kMaxPatchRows) {
@@ -87,12 +119,12 @@ PatchesWritten WritePatches(std::span<const PatchEntry> table) {
             continue;
         // A game with some rows written would call the plug-in from one place and run its own
         // code at the next: put back every row that changed, this one too (its opcode may be in).
-        for (std::size_t back = row + 1; back-- > 0;) {
-            const std::size_t length = PatchLength(table[back].kind);
-            if (std::memcmp(host::Pointer<const std::uint8_t>(table[back].site), kept[back], length) != 0 &&
-                !WriteHostBytes(table[back].site, length, kept[back]))
+        // Each span goes back on its own, and only where it changed: Windows refuses whole
+        // pages, so the span that was refused still holds its old bytes, and a put-back that
+        // covered it would be refused as well.
+        for (std::size_t back = row + 1; back-- > 0;)
+            if (!PutBack(table[back], kept[back]))
                 result.putBack = false;
-        }
         result.failedRow = row;
         return result;
     }

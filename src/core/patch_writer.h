@@ -38,6 +38,16 @@ std::int32_t RelativeDisplacement(host::Address site, std::uintptr_t target);
 // The bytes a row covers at its site.
 std::size_t PatchLength(PatchKind kind);
 
+// One protected store of a row: its offset from the site and its length.
+struct RowSpan {
+    std::uint8_t offset;
+    std::uint8_t length;
+};
+
+// The stores a row is written in, in order: a call or jump as its opcode, then its
+// displacement; any other row as one. Returns how many.
+std::size_t RowSpans(PatchKind kind, RowSpan (&spans)[2]);
+
 // Writes one row; false when one of its spans could not be made writable (an earlier span of
 // the row may then hold its new bytes).
 bool WritePatch(const PatchEntry& entry);
@@ -52,7 +62,8 @@ struct PatchesWritten {
 };
 
 // Writes the table in order, all or nothing: each row's bytes are kept before it is written,
-// and when a span cannot be made writable every row changed so far is put back, last first.
+// and when a span cannot be made writable every row changed so far is put back, last first,
+// span by span, each span only where it changed.
 // A table longer than kMaxPatchRows is not written at all.
 PatchesWritten WritePatches(std::span<const PatchEntry> table);
 

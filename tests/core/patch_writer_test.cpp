@@ -1,6 +1,7 @@
 #include "core/patch_writer.h"
 #include "simhost/fake_host.h"
 #include "simhost/host_code.h"
+#include "simhost/protection_hook.h"
 
 #include <windows.h>
 
@@ -110,6 +111,29 @@ TEST_F(PatchWriterTest, ATableOfTheMostRowsIsWrittenAndALongerOneIsNot) {
     const auto written = sim::ReadBytes(kRows, span);
     EXPECT_EQ(written[2 * voxa::kMaxPatchRows - 1], voxa::kMaxPatchRows - 1) << "the last row";
     EXPECT_EQ(written[2 * voxa::kMaxPatchRows], 0xCC) << "nothing past it";
+}
+
+// Windows refuses whole pages: a call whose displacement lies on the next page, which cannot be
+// made writable, gets its opcode in, and only that byte goes back; a put-back of the whole row
+// would touch the refused page and be refused too, leaving the opcode before the old bytes.
+TEST_F(PatchWriterTest, ARowRefusedAtItsDisplacementOnTheNextPageIsPutBackAsItWas) {
+    constexpr Address kPage = kSite + 0x2000;
+    constexpr Address kRefused = kPage + sim::kPageSize;
+    const std::vector<std::uint8_t> old(sim::kPageSize + 8, 0xCC);
+    sim::WriteBytes(kPage, old);
+    const PatchEntry table[] = {
+        {kPage + 0x10, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}},
+        {kRefused - 1, PatchKind::CallToPlugin, reinterpret_cast<const void*>(&PluginRoutineStandIn)},
+    };
+    voxa::PatchesWritten written;
+    {
+        sim::ProtectionRecorder refusing(kRefused);
+        written = voxa::WritePatches(table);
+    }
+    EXPECT_EQ(written.rows, 0u);
+    EXPECT_EQ(written.failedRow, 1u);
+    EXPECT_TRUE(written.putBack);
+    EXPECT_EQ(sim::ReadBytes(kPage, old.size()), old);
 }
 
 TEST(WriteHostBytes, SaysWhetherTheSpanWasWritten) {

@@ -4,6 +4,7 @@
 #include "simhost/fake_host.h"
 #include "simhost/host_sites.h"
 #include "simhost/plugin_loader.h"
+#include "simhost/protection_hook.h"
 #include "simhost/test_folders.h"
 
 #include <gtest/gtest.h>
@@ -83,58 +84,9 @@ const std::vector<Row>& ExpectedRows() {
     return rows;
 }
 
-// Every VirtualProtect call made while it is installed, on the host's range, in order.
-// kernel32's VirtualProtect (the routine the plug-in's import resolves to) starts with a
-// jump to a recorder, which does the work through VirtualProtectEx.
-struct ProtectionCall {
-    Address at;
-    Address length;
-    DWORD protection;
-};
-std::vector<ProtectionCall> protectionCalls;
-// A span starting here cannot be made writable (as where another program holds the page).
-Address refusedSpan = 0;
-
-BOOL WINAPI RecordVirtualProtect(void* at, SIZE_T length, DWORD protection, DWORD* previous) {
-    const auto address = reinterpret_cast<Address>(at);
-    if (address >= sim::kImageStart && address < sim::kImageEnd)
-        protectionCalls.push_back({address, static_cast<Address>(length), protection});
-    if (address == refusedSpan && protection == PAGE_EXECUTE_READWRITE) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return VirtualProtectEx(GetCurrentProcess(), at, length, protection, previous);
-}
-
-class ProtectionRecorder {
-  public:
-    ProtectionRecorder() {
-        protectionCalls.clear();
-        entry_ = reinterpret_cast<std::uint8_t*>(
-            GetProcAddress(GetModuleHandleA("kernel32.dll"), "VirtualProtect"));
-        std::memcpy(saved_, entry_, 5);
-        std::uint8_t jump[5] = {0xE9};
-        const auto displacement =
-            reinterpret_cast<Address>(&RecordVirtualProtect) - (reinterpret_cast<Address>(entry_) + 5);
-        std::memcpy(jump + 1, &displacement, 4);
-        Write(jump);
-    }
-    ~ProtectionRecorder() {
-        Write(saved_);
-        refusedSpan = 0;
-    }
-
-  private:
-    void Write(const std::uint8_t* bytes) {
-        DWORD previous = 0;
-        VirtualProtectEx(GetCurrentProcess(), entry_, 5, PAGE_EXECUTE_READWRITE, &previous);
-        std::memcpy(entry_, bytes, 5);
-        VirtualProtectEx(GetCurrentProcess(), entry_, 5, previous, &previous);
-        FlushInstructionCache(GetCurrentProcess(), entry_, 5);
-    }
-    std::uint8_t* entry_ = nullptr;
-    std::uint8_t saved_[5] = {};
-};
+using sim::ProtectionCall;
+using sim::protectionCalls;
+using sim::ProtectionRecorder;
 
 // What OutputDebugStringA sends: Windows raises DBG_PRINTEXCEPTION_C with the text, which a
 // vectored handler sees first, with or without a debugger attached.
@@ -537,17 +489,45 @@ TEST_F(PluginTest, TheStartingLanguageLineNamesABuiltInLanguage) {
         << "a line after start-up goes to a debugger as well: " << debuggerText;
 }
 
-// The first span of a row or a later one, refused: every byte written before is put back, and
-// the game runs its own code.
+// The spans a row is written in: a branch as its opcode, then its displacement.
+std::vector<std::pair<Address, Address>> SpansOf(const Row& row) {
+    if (row.kind == Kind::Call || row.kind == Kind::Jump || row.kind == Kind::HostBranch)
+        return {{row.site, 1}, {row.site + 1, 4}};
+    return {{row.site, row.kind == Kind::Pointer ? 4 : static_cast<Address>(row.bytes.size())}};
+}
+
+// Whether writing the row changed the bytes of one of its spans: a call row's opcode was a call
+// before; every displacement and pointer leads elsewhere now.
+bool SpanChanged(const Row& row, Address site, Address size, const std::vector<std::uint8_t>& before) {
+    const std::uint8_t* old = before.data() + (site - sim::kImageStart);
+    if (row.kind == Kind::Bytes || row.kind == Kind::HostBranch)
+        return !std::equal(old, old + size, row.bytes.begin() + (site - row.site));
+    if (site == row.site && (row.kind == Kind::Call || row.kind == Kind::Jump))
+        return old[0] != (row.kind == Kind::Call ? 0xE8 : 0xE9);
+    return true;
+}
+
+// A page that cannot be made writable, as Windows refuses it: the first row with a span on it
+// fails, and every byte written before goes back, span by span where it changed.
 TEST_F(PluginTest, ARowThatCannotBeWrittenLeavesTheGameAsItWas) {
-    // Row 21 (a jump: its opcode goes in first) refused at its displacement; row 1 at once.
-    for (const auto& [row, refused] : {std::pair<std::size_t, Address>{20, 0x608421}, {0, 0x493960}}) {
+    for (const Address page : {Address{0x608000}, Address{0x493000}}) {
         SetUp();
+        const auto touches = [&](Address site, Address size) {
+            return site < page + sim::kPageSize && site + size > page;
+        };
+        std::size_t row = 0;
+        const auto rowTouches = [&](const Row& at) {
+            const auto spans = SpansOf(at);
+            return std::any_of(spans.begin(), spans.end(),
+                               [&](const auto& span) { return touches(span.first, span.second); });
+        };
+        while (row < ExpectedRows().size() && !rowTouches(ExpectedRows()[row]))
+            ++row;
+        ASSERT_LT(row, ExpectedRows().size()) << std::hex << page;
         const auto before = sim::ReadBytes(sim::kImageStart, sim::kImageEnd - sim::kImageStart);
         HostCodeReadOnly readOnly;
         {
-            ProtectionRecorder recorder;
-            refusedSpan = refused;
+            ProtectionRecorder recorder(page);
             Load();
         }
         const auto after = sim::ReadBytes(sim::kImageStart, sim::kImageEnd - sim::kImageStart);
@@ -561,32 +541,24 @@ TEST_F(PluginTest, ARowThatCannotBeWrittenLeavesTheGameAsItWas) {
         const std::string log = Log();
         EXPECT_TRUE(Has(log, line)) << log;
         EXPECT_EQ(log.find("rows written into"), std::string::npos) << log;
-        // The normal road's spans up to the refused one, then each row put back whole, last first.
+        // The normal road's spans up to the refused one, then the changed spans put back, rows
+        // last first and each row's spans last first. No row of the game's table crosses a page,
+        // so the refused row's first span is refused and nothing of it needs putting back.
         std::vector<ProtectionCall> expected;
-        for (std::size_t r = 0; r <= row; ++r) {
-            const Row& at = ExpectedRows()[r];
-            const bool branch = at.kind == Kind::Call || at.kind == Kind::Jump || at.kind == Kind::HostBranch;
-            const Address length = at.kind == Kind::Pointer ? 4
-                                   : branch                 ? 5
-                                                            : static_cast<Address>(at.bytes.size());
-            const std::vector<std::pair<Address, Address>> spans =
-                branch ? std::vector<std::pair<Address, Address>>{{at.site, 1}, {at.site + 1, 4}}
-                       : std::vector<std::pair<Address, Address>>{{at.site, length}};
-            for (const auto& [site, size] : spans) {
+        for (std::size_t r = 0; r <= row; ++r)
+            for (const auto& [site, size] : SpansOf(ExpectedRows()[r])) {
                 expected.push_back({site, size, PAGE_EXECUTE_READWRITE});
-                if (site == refused)
+                if (r == row)
                     break;
                 expected.push_back({site, size, PAGE_EXECUTE_READ});
             }
-        }
-        // The refused row itself only if its opcode went in before.
-        for (std::size_t r = refused == ExpectedRows()[row].site ? row : row + 1; r-- > 0;) {
-            const Row& at = ExpectedRows()[r];
-            const Address length = at.kind == Kind::Pointer ? 4
-                                   : at.kind == Kind::Bytes ? static_cast<Address>(at.bytes.size())
-                                                            : 5;
-            expected.push_back({at.site, length, PAGE_EXECUTE_READWRITE});
-            expected.push_back({at.site, length, PAGE_EXECUTE_READ});
+        for (std::size_t r = row; r-- > 0;) {
+            auto spans = SpansOf(ExpectedRows()[r]);
+            for (auto span = spans.rbegin(); span != spans.rend(); ++span)
+                if (SpanChanged(ExpectedRows()[r], span->first, span->second, before)) {
+                    expected.push_back({span->first, span->second, PAGE_EXECUTE_READWRITE});
+                    expected.push_back({span->first, span->second, PAGE_EXECUTE_READ});
+                }
         }
         ASSERT_EQ(protectionCalls.size(), expected.size()) << "row " << row + 1;
         for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -599,10 +571,6 @@ TEST_F(PluginTest, ARowThatCannotBeWrittenLeavesTheGameAsItWas) {
     }
 }
 
-// Start-up has no failure path: whichever allocation of the plug-in fails, the game is
-// patched and served, and once that happens while the folders are read, the log says so.
-// (An allocation of the C runtime's own start-up that fails makes Windows refuse the load
-// before the plug-in runs: the game is then left as it was.)
 TEST_F(PluginTest, MemoryRunningOutAtAnyAllocationOfStartUpStillPatchesTheGame) {
     MallocHook hook;
     if (!hook.Hooked())

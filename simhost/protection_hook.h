@@ -1,0 +1,41 @@
+#pragma once
+// Every VirtualProtect call made while a recorder is installed, on the game's address range, in
+// order; and a page whose protection cannot be made writable, refused as Windows refuses it: a
+// request that touches any byte of the page fails whole.
+
+#include "sim_host.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace sim {
+
+struct ProtectionCall {
+    Address at;
+    Address length;
+    DWORD protection;
+};
+
+extern std::vector<ProtectionCall> protectionCalls;
+
+// kernel32's VirtualProtect (what the plug-in's import resolves to) starts with a jump to a
+// recorder while this lives, which does the work through VirtualProtectEx.
+class ProtectionRecorder {
+  public:
+    // refusedPage: the start of a page that cannot be made writable (0 for none).
+    explicit ProtectionRecorder(Address refusedPage = 0);
+    ~ProtectionRecorder();
+    ProtectionRecorder(const ProtectionRecorder&) = delete;
+    ProtectionRecorder& operator=(const ProtectionRecorder&) = delete;
+
+  private:
+    void Write(const std::uint8_t* bytes);
+    std::uint8_t* entry_ = nullptr;
+    std::uint8_t saved_[5] = {};
+};
+
+constexpr Address kPageSize = 0x1000;
+
+} // namespace sim
