@@ -854,21 +854,25 @@ TEST_F(PluginTest, AHostOfAnotherBuildIsLeftUntouched) {
     }
     // A program with nothing to read where the first row goes is told apart from one whose call
     // differs: the log names the place that could not be read.
-    SetUp();
-    const Address first = ExpectedRows()[0].site;
-    DWORD previous = 0;
-    ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(first), 1, PAGE_NOACCESS, &previous));
-    Load();
-    VirtualProtect(reinterpret_cast<void*>(first), 1, previous, &previous);
-    char unreadable[120];
-    std::snprintf(unreadable, sizeof unreadable,
-                  "build check failed: the game's code at 0x%06X is not there to read", first);
-    const std::string log = Log();
-    EXPECT_TRUE(Has(log, unreadable)) << log;
-    EXPECT_TRUE(Has(log,
-                    "this is not the game build voxa was made for: the game was left untouched, and its own "
-                    "languages work as before"))
-        << log;
+    // A guard page is no place to read either: the first read would only raise its alarm.
+    for (const DWORD protection : {DWORD{PAGE_NOACCESS}, DWORD{PAGE_EXECUTE_READ | PAGE_GUARD}}) {
+        SetUp();
+        const Address first = ExpectedRows()[0].site;
+        DWORD previous = 0;
+        ASSERT_TRUE(VirtualProtect(reinterpret_cast<void*>(first), 1, protection, &previous));
+        Load();
+        VirtualProtect(reinterpret_cast<void*>(first), 1, previous, &previous);
+        char unreadable[120];
+        std::snprintf(unreadable, sizeof unreadable,
+                      "build check failed: the game's code at 0x%06X is not there to read", first);
+        const std::string log = Log();
+        EXPECT_TRUE(Has(log, unreadable)) << std::hex << protection << log;
+        EXPECT_TRUE(Has(log,
+                        "this is not the game build voxa was made for: the game was left untouched, and its "
+                        "own languages work as before"))
+            << log;
+        sim::UnloadPlugin(plugin);
+    }
 }
 
 // Each file of a language that the game rejects is named with its path: those of start-up
