@@ -21,6 +21,7 @@ std::atomic<long> openSearches{0};
 decltype(&CreateFileA) realCreateFileA;
 decltype(&CreateFileW) realCreateFileW;
 decltype(&FindFirstFileA) realFindFirstFileA;
+decltype(&FindFirstFileW) realFindFirstFileW;
 decltype(&FindClose) realFindClose;
 decltype(&GetPrivateProfileStringA) realGetPrivateProfileStringA;
 decltype(&GetPrivateProfileIntA) realGetPrivateProfileIntA;
@@ -39,6 +40,13 @@ HANDLE WINAPI CountedCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBU
 HANDLE WINAPI CountedFindFirstFileA(LPCSTR a, LPWIN32_FIND_DATAA b) {
     ++fileCalls;
     HANDLE search = realFindFirstFileA(a, b);
+    if (search != INVALID_HANDLE_VALUE)
+        ++openSearches;
+    return search;
+}
+HANDLE WINAPI CountedFindFirstFileW(LPCWSTR a, LPWIN32_FIND_DATAW b) {
+    ++fileCalls;
+    HANDLE search = realFindFirstFileW(a, b);
     if (search != INVALID_HANDLE_VALUE)
         ++openSearches;
     return search;
@@ -95,6 +103,7 @@ void StartCounting() {
         realCreateFileA = &CreateFileA;
         realCreateFileW = &CreateFileW;
         realFindFirstFileA = &FindFirstFileA;
+        realFindFirstFileW = &FindFirstFileW;
         realFindClose = &FindClose;
         realGetPrivateProfileStringA = &GetPrivateProfileStringA;
         realGetPrivateProfileIntA = &GetPrivateProfileIntA;
@@ -102,6 +111,7 @@ void StartCounting() {
         Redirect("CreateFileA", &CountedCreateFileA, realCreateFileA);
         Redirect("CreateFileW", &CountedCreateFileW, realCreateFileW);
         Redirect("FindFirstFileA", &CountedFindFirstFileA, realFindFirstFileA);
+        Redirect("FindFirstFileW", &CountedFindFirstFileW, realFindFirstFileW);
         Redirect("FindClose", &CountedFindClose, realFindClose);
         Redirect("GetPrivateProfileStringA", &CountedGetPrivateProfileStringA, realGetPrivateProfileStringA);
         Redirect("GetPrivateProfileIntA", &CountedGetPrivateProfileIntA, realGetPrivateProfileIntA);

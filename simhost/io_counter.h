@@ -7,7 +7,7 @@ namespace sim {
 struct IoAndHeapCounts {
     long fileCalls;
     long allocations;
-    long openSearches; // FindFirstFileA handles not yet closed
+    long openSearches; // FindFirstFileA and FindFirstFileW handles not yet closed
 };
 
 // Starts counting: the program's imports of the file routines are redirected through

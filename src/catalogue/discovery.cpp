@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/language_index.h"
+#include "core/ansi_path.h"
 #include "core/startup_log.h"
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 namespace voxa {
 
@@ -36,11 +38,50 @@ bool FormatPath(char (&buffer)[kPathBufferLength], const char* format, Args... a
 
 } // namespace
 
+namespace {
+
+bool PluginFilePathW(wchar_t (&buffer)[MAX_PATH]) {
+    // A module path that does not fit is cut: it would name another file.
+    const DWORD length = GetModuleFileNameW(PluginModule(), buffer, MAX_PATH);
+    return length > 0 && length < MAX_PATH;
+}
+
+// Whether the plug-in's own folder cannot be written in the ANSI code page, even in its short
+// form; its path goes into utf8 for the log.
+bool PluginFolderBeyondCodePage(std::string& utf8) {
+    wchar_t wide[MAX_PATH];
+    char narrow[MAX_PATH];
+    if (!PluginFilePathW(wide) || ToAnsi(wide, narrow, sizeof narrow) != AnsiConversion::LettersLost ||
+        AnsiPathOf(wide, narrow, sizeof narrow))
+        return false;
+    PathRemoveFileSpecW(wide);
+    utf8 = Utf8(wide);
+    return true;
+}
+
+} // namespace
+
 bool PluginFilePath(char* buffer, std::size_t bufferSize) {
-    // A module path that does not fit is cut by GetModuleFileNameA: it would name another file.
-    const DWORD length = GetModuleFileNameA(PluginModule(), buffer, static_cast<DWORD>(bufferSize));
-    if (length == 0 || length >= bufferSize) {
+    // Where the path's letters do not survive the code page, its short form stands in: the
+    // narrow calls and the game's loaders open it.
+    wchar_t wide[MAX_PATH];
+    if (!PluginFilePathW(wide) || !AnsiPathOf(wide, buffer, bufferSize)) {
         buffer[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool PluginSubfolderPathW(const wchar_t* subFolder, wchar_t* buffer, std::size_t bufferSize) {
+    buffer[0] = L'\0';
+    wchar_t folder[MAX_PATH];
+    if (!PluginFilePathW(folder))
+        return false;
+    PathRemoveFileSpecW(folder);
+    PathAddBackslashW(folder);
+    const int length = std::swprintf(buffer, bufferSize, L"%ls%ls", folder, subFolder);
+    if (length < 0 || static_cast<std::size_t>(length) >= bufferSize) {
+        buffer[0] = L'\0';
         return false;
     }
     return true;
@@ -69,7 +110,8 @@ namespace {
 // The search is closed however the walk ends, also when memory runs out on the way.
 class FolderSearch {
   public:
-    FolderSearch(const char* pattern, WIN32_FIND_DATAA& entry) : handle_(FindFirstFileA(pattern, &entry)) {}
+    FolderSearch(const wchar_t* pattern, WIN32_FIND_DATAW& entry)
+        : handle_(FindFirstFileW(pattern, &entry)) {}
     ~FolderSearch() {
         if (handle_ != INVALID_HANDLE_VALUE)
             FindClose(handle_);
@@ -77,7 +119,7 @@ class FolderSearch {
     FolderSearch(const FolderSearch&) = delete;
     FolderSearch& operator=(const FolderSearch&) = delete;
     bool Opened() const { return handle_ != INVALID_HANDLE_VALUE; }
-    bool Next(WIN32_FIND_DATAA& entry) { return FindNextFileA(handle_, &entry) != FALSE; }
+    bool Next(WIN32_FIND_DATAW& entry) { return FindNextFileW(handle_, &entry) != FALSE; }
 
   private:
     HANDLE handle_;
@@ -132,6 +174,25 @@ void AddLanguageFromFolder(const char* languagesPath, FolderAccount& folder) {
     }
 }
 
+// The folder's name for paths: its own where it survives the code page, else its short name.
+// False where it has neither (a drive that keeps no short names).
+bool NameOf(const WIN32_FIND_DATAW& entry, FolderAccount& folder) {
+    char name[MAX_PATH];
+    if (ToAnsi(entry.cFileName, name, sizeof name) == AnsiConversion::Exact) {
+        folder.name = name;
+        return true;
+    }
+    folder.shownName = Utf8(entry.cFileName);
+    if (entry.cAlternateFileName[0] != L'\0' &&
+        ToAnsi(entry.cAlternateFileName, name, sizeof name) == AnsiConversion::Exact) {
+        folder.name = name;
+        return true;
+    }
+    folder.name = folder.shownName;
+    folder.shownName.clear();
+    return false;
+}
+
 void ListLanguages(const char* languagesPath, DiscoveryAccount& account) {
     account.languagesPath = languagesPath;
     char pattern[kPathBufferLength];
@@ -139,8 +200,15 @@ void ListLanguages(const char* languagesPath, DiscoveryAccount& account) {
         account.listing = ListingOutcome::PatternTooLong;
         return;
     }
-    WIN32_FIND_DATAA entry;
-    FolderSearch search(pattern, entry);
+    // The listing is read wide: a narrow one gives a name beyond the code page as '?' or as a
+    // look-alike, neither of which opens.
+    wchar_t widePattern[kPathBufferLength];
+    if (MultiByteToWideChar(CP_ACP, 0, pattern, -1, widePattern, kPathBufferLength) == 0) {
+        account.listing = ListingOutcome::PatternTooLong;
+        return;
+    }
+    WIN32_FIND_DATAW entry;
+    FolderSearch search(widePattern, entry);
     if (!search.Opened()) {
         account.windowsError = GetLastError();
         account.listing = ListingFailure(languagesPath, account.windowsError);
@@ -148,13 +216,16 @@ void ListLanguages(const char* languagesPath, DiscoveryAccount& account) {
     }
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-            std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0)
+            std::wcscmp(entry.cFileName, L".") == 0 || std::wcscmp(entry.cFileName, L"..") == 0)
             continue;
-        account.folders.push_back({entry.cFileName, FolderOutcome::NotRead});
-        if (entry.cFileName[0] == '.')
-            account.folders.back().outcome = FolderOutcome::Hidden;
+        account.folders.push_back({{}, {}, FolderOutcome::NotRead});
+        FolderAccount& folder = account.folders.back();
+        if (!NameOf(entry, folder))
+            folder.outcome = FolderOutcome::NameBeyondCodePage;
+        else if (entry.cFileName[0] == L'.')
+            folder.outcome = FolderOutcome::Hidden;
         else
-            AddLanguageFromFolder(languagesPath, account.folders.back());
+            AddLanguageFromFolder(languagesPath, folder);
     } while (search.Next(entry));
 }
 
@@ -178,7 +249,9 @@ void DiscoverLanguagesIn(const char* languagesPath, DiscoveryAccount& account) n
 void DiscoverLanguages() noexcept {
     char languagesPath[kPathBufferLength];
     if (!PluginSubfolderPath(kLanguagesFolder, languagesPath, sizeof languagesPath)) {
-        Discovery.listing = ListingOutcome::PluginPathTooLong;
+        Discovery.listing = PluginFolderBeyondCodePage(Discovery.languagesPath)
+                                ? ListingOutcome::PluginPathBeyondCodePage
+                                : ListingOutcome::PluginPathTooLong;
         return;
     }
     DiscoverLanguagesIn(languagesPath, Discovery);
@@ -189,12 +262,27 @@ void LogDiscovery(const DiscoveryAccount& account) noexcept {
         LogLine("the plug-in's folder path is too long to hold VOXA\\: no extra languages");
         return;
     }
+    if (account.listing == ListingOutcome::PluginPathBeyondCodePage) {
+        LogLine(
+            "the plug-in's folder, %s, holds letters that the ANSI code page (%u) cannot write, and the "
+            "drive "
+            "keeps no short name for it: no extra languages. Rename the folder, or move the game to a folder "
+            "whose path has no such letters",
+            account.languagesPath.c_str(), GetACP());
+        return;
+    }
     const char* path = account.languagesPath.c_str();
     LogLine("reading the languages in %s", path);
     std::size_t added = 0;
     for (const FolderAccount& folder : account.folders) {
-        const char* name = folder.name.c_str();
+        const char* name = ShownName(folder).c_str();
         switch (folder.outcome) {
+        case FolderOutcome::NameBeyondCodePage:
+            LogLine(
+                "skipped %s: its name holds letters that the ANSI code page (%u) cannot write, and the drive "
+                "keeps no short name for it. Rename the folder with letters of that code page",
+                name, GetACP());
+            break;
         case FolderOutcome::Hidden:
             LogLine("skipped %s: a folder whose name begins with a dot is hidden", name);
             break;
@@ -216,8 +304,14 @@ void LogDiscovery(const DiscoveryAccount& account) noexcept {
                 if (folder.cutKeys & (1u << key))
                     LogLine("%s%s\\lang.ini: %s is longer than %u characters and was cut there", path, name,
                             kLangIniTextKeys[key], static_cast<unsigned>(kPathBufferLength - 1));
-            LogLine("language %d: NameKey \"%s\", folder %s", static_cast<int>(folder.languageIndex),
-                    CatalogueEntryForIndex(folder.languageIndex)->NameKey.c_str(), name);
+            if (folder.shownName.empty())
+                LogLine("language %d: NameKey \"%s\", folder %s", static_cast<int>(folder.languageIndex),
+                        CatalogueEntryForIndex(folder.languageIndex)->NameKey.c_str(), name);
+            else
+                LogLine("language %d: NameKey \"%s\", folder %s (read through its short name %s)",
+                        static_cast<int>(folder.languageIndex),
+                        CatalogueEntryForIndex(folder.languageIndex)->NameKey.c_str(), name,
+                        folder.name.c_str());
             ++added;
             break;
         }
@@ -247,6 +341,7 @@ void LogDiscovery(const DiscoveryAccount& account) noexcept {
                 static_cast<unsigned long>(account.windowsError));
         return;
     case ListingOutcome::PluginPathTooLong:
+    case ListingOutcome::PluginPathBeyondCodePage:
         return;
     }
 }

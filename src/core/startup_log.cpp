@@ -1,10 +1,13 @@
 #include "core/startup_log.h"
 
+#include "core/ansi_path.h"
+
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace voxa {
@@ -17,14 +20,25 @@ constexpr std::size_t kLineLength = 640;
 
 std::string keptLines; // "\r\n"-ended lines, until the log is written
 bool written = false;
-char logPath[MAX_PATH] = {};
+wchar_t logPath[MAX_PATH] = {}; // wide: a game folder beyond the ANSI code page still gets its log
 
 enum class Write { Replace, Append };
 
+// A path in a line: in the ANSI code page where it survives it, else as UTF-8.
+std::string Shown(const wchar_t* path) {
+    char narrow[MAX_PATH];
+    return ToAnsi(path, narrow, sizeof narrow) == AnsiConversion::Exact ? std::string(narrow) : Utf8(path);
+}
+
+// The wide form of a narrow path in the ANSI code page; false when it does not fit.
+bool Widened(const char* path, wchar_t (&wide)[MAX_PATH]) {
+    return path != nullptr && MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) > 0;
+}
+
 // Replacing is opening and cutting the file after the new text: under Wine that costs a
 // tenth of CREATE_ALWAYS, and start-up pays for it on every launch.
-bool WriteToFile(const char* path, const char* text, std::size_t length, Write how) {
-    HANDLE file = CreateFileA(path, how == Write::Append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+bool WriteToFile(const wchar_t* path, const char* text, std::size_t length, Write how) {
+    HANDLE file = CreateFileW(path, how == Write::Append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -40,23 +54,23 @@ bool WriteToFile(const char* path, const char* text, std::size_t length, Write h
 // where it cannot be rewritten, it goes: our own file may have been left read-only (copied
 // from a disc, or by a tool), which is cleared; failing that it is deleted; failing even
 // that, a debugger is told.
-bool ReplaceLog(const char* path, const char* text, std::size_t length) {
+bool ReplaceLog(const wchar_t* path, const char* text, std::size_t length) {
     if (WriteToFile(path, text, length, Write::Replace))
         return true;
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false; // no earlier log there
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (SetFileAttributesA(path, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL) &&
+        if (SetFileAttributesW(path, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL) &&
             WriteToFile(path, text, length, Write::Replace))
             return true;
     }
-    if (!DeleteFileA(path)) {
-        char line[MAX_PATH + 128];
+    if (!DeleteFileW(path)) {
+        char line[3 * MAX_PATH + 128];
         std::snprintf(line, sizeof line,
                       "%s%s could not be written or removed: the log there is from an earlier start\n",
-                      kPrefix, path);
+                      kPrefix, Shown(path).c_str());
         OutputDebugStringA(line);
     }
     return false;
@@ -89,7 +103,7 @@ void LogLine(const char* format, ...) noexcept {
         return;
     std::strcat(line, "\r\n");
     if (written) {
-        if (logPath[0] != '\0')
+        if (logPath[0] != L'\0')
             WriteToFile(logPath, line, std::strlen(line), Write::Append);
         SendToDebugger(line, std::strlen(line));
         return;
@@ -101,29 +115,35 @@ void LogLine(const char* format, ...) noexcept {
     }
 }
 
-void WriteStartupLog(const char* path) noexcept {
+void WriteStartupLog(const wchar_t* path) noexcept {
     // Later lines go to the file only if this one could be written.
-    logPath[0] = '\0';
-    if (path != nullptr && std::strlen(path) < sizeof logPath &&
+    logPath[0] = L'\0';
+    if (path != nullptr && std::wcslen(path) < MAX_PATH &&
         ReplaceLog(path, keptLines.data(), keptLines.size()))
-        std::strcpy(logPath, path);
+        std::wcscpy(logPath, path);
     SendToDebugger(keptLines.data(), keptLines.size());
     written = true;
     std::string().swap(keptLines);
 }
 
+void WriteStartupLog(const char* path) noexcept {
+    wchar_t wide[MAX_PATH];
+    WriteStartupLog(Widened(path, wide) ? wide : nullptr);
+}
+
 void ContinueLog(const char* path) noexcept {
     std::string().swap(keptLines);
-    logPath[0] = '\0';
-    if (path != nullptr && std::strlen(path) < sizeof logPath)
-        std::strcpy(logPath, path);
+    wchar_t wide[MAX_PATH];
+    logPath[0] = L'\0';
+    if (Widened(path, wide))
+        std::wcscpy(logPath, wide);
     written = true;
 }
 
 void ResetStartupLog() noexcept {
     std::string().swap(keptLines);
     written = false;
-    logPath[0] = '\0';
+    logPath[0] = L'\0';
 }
 
 } // namespace voxa

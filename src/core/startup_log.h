@@ -12,6 +12,7 @@ namespace voxa {
 // Writes the kept lines to `path` (replacing the last log) and sends them to a debugger,
 // then forgets them. A null path, or a file that cannot be written, writes no file.
 void WriteStartupLog(const char* path) noexcept;
+void WriteStartupLog(const wchar_t* path) noexcept;
 
 // Drops the kept lines and sends later ones, appended, to the log at `path` that another
 // writer made (null: to a debugger only).

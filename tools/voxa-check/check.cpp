@@ -221,7 +221,7 @@ std::vector<std::string> NearMisses(const std::string& folder) {
 
 // Says what discovery made of a folder that did not become a language.
 void WarnAboutFolder(Report& report, const std::string& voxaFolder, const voxa::FolderAccount& folder) {
-    const std::string name = "folder " + Quoted(folder.name);
+    const std::string name = "folder " + Quoted(voxa::ShownName(folder));
     if (folder.outcome != voxa::FolderOutcome::Hidden && folder.outcome != voxa::FolderOutcome::Added)
         report.folderLost = true;
     switch (folder.outcome) {
@@ -236,6 +236,12 @@ void WarnAboutFolder(Report& report, const std::string& voxaFolder, const voxa::
                      "is not a language");
         return;
     }
+    case voxa::FolderOutcome::NameBeyondCodePage:
+        Warn(report.warnings, Rule::FolderNameBeyondCodePage,
+             name + ": its name holds letters that this Windows' ANSI code page (" +
+                 std::to_string(GetACP()) +
+                 ") cannot write, and the drive keeps no short name for it, so voxa cannot reach it");
+        return;
     case voxa::FolderOutcome::LangIniFolder:
         Warn(report.warnings, Rule::LangIniIsAFolder,
              name + ": its lang.ini is a folder, not a file, so voxa skips it");
@@ -264,6 +270,7 @@ void WarnAboutListing(Report& report, const voxa::DiscoveryAccount& account) {
     switch (account.listing) {
     case voxa::ListingOutcome::Listed:
     case voxa::ListingOutcome::PluginPathTooLong:
+    case voxa::ListingOutcome::PluginPathBeyondCodePage:
         return;
     case voxa::ListingOutcome::NoSuchFolder:
         Warn(report.warnings, Rule::NoVoxaFolder, "there is no folder " + account.languagesPath);
@@ -349,7 +356,16 @@ Report CheckVoxaFolder(const std::string& voxaFolder, const Options& options) {
         }
         LanguageReport language;
         language.index = folder.languageIndex;
-        language.folder = folder.name;
+        language.folder = voxa::ShownName(folder);
+        if (!folder.shownName.empty())
+            Warn(language.warnings, Rule::ShortNameOnly,
+                 "folder " + Quoted(folder.shownName) + " is found only through its short name " +
+                     folder.name +
+                     ": its name holds letters beyond ASCII that this Windows' ANSI code page (" +
+                     std::to_string(GetACP()) +
+                     ") cannot write, and on a drive that keeps no short names, or a Windows of another code "
+                     "page, "
+                     "voxa does not find it");
         CheckLanguage(language, *voxa::CatalogueEntryForIndex(folder.languageIndex),
                       voxaFolder + folder.name + "\\lang.ini", options);
         report.languages.push_back(language);

@@ -51,13 +51,15 @@ constexpr RuleInfo kRules[] = {
     {Rule::VoxaNotListed, "V507", "Make VOXA a folder the game can read, beside voxa.asi"},
     {Rule::NoVoxaFolder, "V508",
      "Make a folder VOXA beside voxa.asi, or give the VOXA folder's path: voxa-check.exe path\\to\\VOXA"},
+    {Rule::FolderNameBeyondCodePage, "V509", "Rename the folder with ASCII letters"},
+    {Rule::ShortNameOnly, "V510", "Rename the folder with ASCII letters, so that it is found on every drive"},
 };
 
 constexpr bool InEnumerationOrder() {
     for (unsigned i = 0; i < std::size(kRules); ++i)
         if (static_cast<unsigned>(kRules[i].rule) != i)
             return false;
-    return static_cast<unsigned>(Rule::NoVoxaFolder) + 1 == std::size(kRules);
+    return static_cast<unsigned>(Rule::ShortNameOnly) + 1 == std::size(kRules);
 }
 static_assert(InEnumerationOrder(), "one row a rule, in the enumeration's order");
 

@@ -50,6 +50,8 @@ enum class Rule : std::uint8_t {
     FolderNotRead,
     VoxaNotListed,
     NoVoxaFolder,
+    FolderNameBeyondCodePage,
+    ShortNameOnly,
 };
 
 struct RuleInfo {
