@@ -57,6 +57,19 @@ LoadedPlugin LoadPlugin(const std::string& path, bool awayFromPreferredBase) {
     return plugin;
 }
 
+LoadedPlugin LoadPlugin(const std::wstring& path) {
+    LoadedPlugin plugin;
+    plugin.module = LoadLibraryW(path.c_str());
+    if (plugin.module == nullptr)
+        throw std::runtime_error("LoadLibraryW failed, error " + std::to_string(GetLastError()));
+    plugin.base = reinterpret_cast<Address>(plugin.module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(plugin.base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(plugin.base + dos->e_lfanew);
+    plugin.size = nt->OptionalHeader.SizeOfImage;
+    plugin.preferredBase = nt->OptionalHeader.ImageBase;
+    return plugin;
+}
+
 void UnloadPlugin(LoadedPlugin& plugin) {
     if (plugin.module != nullptr)
         FreeLibrary(plugin.module);

@@ -25,6 +25,8 @@ std::string InstallPluginInto(const std::string& folder);
 // Loads it; with `awayFromPreferredBase`, its preferred base is taken first so that the
 // loader must relocate it.
 LoadedPlugin LoadPlugin(const std::string& path, bool awayFromPreferredBase = false);
+// The same from a wide path: a folder whose name the ANSI code page cannot write.
+LoadedPlugin LoadPlugin(const std::wstring& path);
 void UnloadPlugin(LoadedPlugin& plugin);
 
 } // namespace sim

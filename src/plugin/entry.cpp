@@ -49,8 +49,9 @@ BOOL PluginEntry(HINSTANCE, DWORD reason, LPVOID) {
     LogDiscovery(Discovery);
     InstallPatches();
     LogOtherPlugins();
-    char logPath[MAX_PATH];
-    WriteStartupLog(PluginSubfolderPath("voxa.log", logPath, sizeof logPath) ? logPath : nullptr);
+    // The log beside the plug-in also where its folder has no narrow name at all.
+    wchar_t logPath[MAX_PATH];
+    WriteStartupLog(PluginSubfolderPathW(L"voxa.log", logPath, MAX_PATH) ? logPath : nullptr);
     return TRUE;
 }
 

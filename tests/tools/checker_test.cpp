@@ -63,12 +63,12 @@ TEST_F(CheckerTest, AGoodLanguageHasNoWarningAndItsPathsResolved) {
 
 TEST_F(CheckerTest, AKeyPresentButEmpty) {
     GoodLanguage("A", "LevelGXTPostfix=\r\n");
-    ExpectWarning("LevelGXTPostfix is present but empty");
+    ExpectWarning("LevelGXTPostfix (line 7) is present but empty");
 }
 
 TEST_F(CheckerTest, AnEmptyNameKeyIsNotUnknownLang) {
     Language("A", "NameKey=\r\nTextDirectory=t\\\r\nGameGXTName=g.gxt\r\n");
-    ExpectWarning("NameKey is present but empty: the name key is empty, not UNKNOWNLANG");
+    ExpectWarning("NameKey (line 2) is present but empty: the name key is empty, not UNKNOWNLANG");
 }
 
 TEST_F(CheckerTest, ATextDirectoryWithoutASeparator) {
@@ -97,7 +97,7 @@ TEST_F(CheckerTest, ALanguageWithoutItsTextFailsTheCheck) {
 
 TEST_F(CheckerTest, AValueCutAt259) {
     GoodLanguage("A", "LevelGXTPostfix=" + std::string(300, 'p') + "\r\n");
-    ExpectWarning("LevelGXTPostfix is 300 characters long and is cut to its first 259");
+    ExpectWarning("LevelGXTPostfix (line 7) is 300 characters long and is cut to its first 259");
 }
 
 TEST_F(CheckerTest, AFolderTooLongToBeFound) {

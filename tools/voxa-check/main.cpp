@@ -7,6 +7,8 @@
 #include "check.h"
 #include "rules.h"
 
+#include "core/ansi_path.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -18,12 +20,14 @@ namespace {
 
 constexpr char kReportFile[] = "voxa-check-report.txt";
 
+// Its own folder, by its short name where the ANSI code page cannot write the long one.
 std::string ProgramFolder() {
+    wchar_t wide[MAX_PATH];
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
+    const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !voxa::AnsiPathOf(wide, path, sizeof path))
         return ".\\";
-    std::string folder(path, length);
+    const std::string folder(path);
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
