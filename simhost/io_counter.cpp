@@ -37,19 +37,17 @@ HANDLE WINAPI CountedCreateFileW(LPCWSTR a, DWORD b, DWORD c, LPSECURITY_ATTRIBU
     ++fileCalls;
     return realCreateFileW(a, b, c, d, e, f, g);
 }
-HANDLE WINAPI CountedFindFirstFileA(LPCSTR a, LPWIN32_FIND_DATAA b) {
+HANDLE CountedSearch(HANDLE search) {
     ++fileCalls;
-    HANDLE search = realFindFirstFileA(a, b);
     if (search != INVALID_HANDLE_VALUE)
         ++openSearches;
     return search;
 }
+HANDLE WINAPI CountedFindFirstFileA(LPCSTR a, LPWIN32_FIND_DATAA b) {
+    return CountedSearch(realFindFirstFileA(a, b));
+}
 HANDLE WINAPI CountedFindFirstFileW(LPCWSTR a, LPWIN32_FIND_DATAW b) {
-    ++fileCalls;
-    HANDLE search = realFindFirstFileW(a, b);
-    if (search != INVALID_HANDLE_VALUE)
-        ++openSearches;
-    return search;
+    return CountedSearch(realFindFirstFileW(a, b));
 }
 BOOL WINAPI CountedFindClose(HANDLE search) {
     --openSearches;

@@ -1,8 +1,8 @@
-// Game and language folders whose names the ANSI code page cannot write (this program runs with
-// the Polish code page, 1250): the narrow calls give such a name as '?' or as a look-alike, and
-// neither opens. The real voxa.asi reaches them by their short names, hands the game's loaders
-// paths that open, and says in voxa.log what it did; where a drive keeps no short names, it
-// says why a folder is lost.
+// Game and language folders whose names the ANSI code page cannot write (these tests run
+// under LC_ALL=C.UTF-8, which gives Wine's programs the Western code page, 1252): the narrow
+// calls give such a name as '?' or as a look-alike, and neither opens. The real voxa.asi
+// reaches them by their short names, hands the game's loaders paths that open, and says in
+// voxa.log what it did; where a drive keeps no short names, it says why a folder is lost.
 
 #include "simhost/fake_host.h"
 #include "simhost/host_sites.h"
@@ -96,6 +96,9 @@ class PathsTest : public ::testing::Test {
 
     void SetUp() override {
         sim::InstallFakeHost("DATA", "LEVELS/");
+        sim::FakeDictionary* hostFonts = sim::MakeDictionary(1, {"font1", "font2"});
+        sim::Data<void*>(host::addr::HostFontDictionaryA) = hostFonts;
+        sim::Data<sim::FakeTexture*>(host::addr::FontTextureSlot0) = hostFonts->textures["font1"].get();
         sim::HostSiteData data;
         data.hostFontFile = sim::ScratchText(temp.WriteFile("host.dat", "3 3 3 3 3 3 3 3").c_str());
         data.hostGameText = sim::ScratchText("DATA\\ENGLISH.GXT");
@@ -129,10 +132,10 @@ class PathsTest : public ::testing::Test {
 // Names without any letter of the code page, and names whose letters it has only look-alikes
 // for (which the narrow calls give without a '?').
 TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
-    ASSERT_EQ(GetACP(), 1250u) << "plugin_tests runs under LC_ALL=pl_PL.UTF-8";
+    ASSERT_EQ(GetACP(), 1252u) << "the paths tests run under LC_ALL=C.UTF-8";
     const std::pair<std::wstring, std::wstring> cases[] = {
         {L"\u0418\u0433\u0440\u0430", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439"}, // Cyrillic
-        {L"Espa\u00F1a", L"Espa\u00F1ol"},                                            // n-tilde: a best fit
+        {L"\u0141ukasz", L"J\u0119zyk"}, // L-stroke and e-ogonek: best fits L and e
     };
     for (const auto& [gameName, languageName] : cases) {
         SCOPED_TRACE(Utf8(languageName));
@@ -143,8 +146,12 @@ TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
                             &lost);
         ASSERT_TRUE(lost) << "the code page lacks a letter of " << bestFit;
         SetUp();
-        MakeGame(gameName, languageName);
-        plugin = sim::LoadPlugin(game + L"voxa.asi");
+        ASSERT_NO_FATAL_FAILURE(MakeGame(gameName, languageName));
+        try {
+            plugin = sim::LoadPlugin(game + L"voxa.asi");
+        } catch (const std::exception& e) {
+            FAIL() << e.what();
+        }
         sim::RunChecked(sites.startup);
         const std::string log = Log();
         EXPECT_NE(log.find("voxa: language 5: NameKey \"RODNOJ\", folder " + Utf8(languageName) +
@@ -155,9 +162,10 @@ TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
         EXPECT_EQ(log.find("skipped"), std::string::npos) << log;
         // The loaders were given the language's files, by narrow paths that open them.
         sim::FakeHost& host = sim::Host();
-        ASSERT_EQ(host.fontLoads.size(), 1u);
-        ASSERT_EQ(host.dictionaryLoads.size(), 1u);
-        for (const std::string& path : {host.fontLoads[0], host.dictionaryLoads[0], host.textLoads.at(0)}) {
+        ASSERT_EQ(host.fontLoads.size(), 1u) << log;
+        ASSERT_EQ(host.dictionaryLoads.size(), 1u) << log;
+        ASSERT_FALSE(host.textLoads.empty()) << log;
+        for (const std::string& path : {host.fontLoads[0], host.dictionaryLoads[0], host.textLoads[0]}) {
             EXPECT_EQ(path.find('?'), std::string::npos) << path;
             EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
         }
@@ -168,14 +176,14 @@ TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
 // On a drive that keeps no short names, a folder the code page cannot write is lost: the log
 // says which and why, and not that it holds no lang.ini.
 TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
-    MakeGame(L"Game", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439");
+    ASSERT_NO_FATAL_FAILURE(MakeGame(L"Game", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439"));
     {
         RoutineReplaced listing("FindFirstFileW", reinterpret_cast<const void*>(&ListWithoutShortNames));
         plugin = sim::LoadPlugin(game + L"voxa.asi");
     }
     EXPECT_TRUE(
         Has(Log(), "skipped \u0420\u0443\u0441\u0441\u043A\u0438\u0439: its name holds letters that the ANSI "
-                   "code page (1250) cannot write, and the drive keeps no short name for it. Rename the "
+                   "code page (1252) cannot write, and the drive keeps no short name for it. Rename the "
                    "folder with letters of that code page"))
         << Log();
     sim::UnloadPlugin(plugin);
@@ -183,7 +191,7 @@ TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     // The game's own folder: no language can be reached, and the log, written by its wide
     // path, says so.
     SetUp();
-    MakeGame(L"\u0418\u0433\u0440\u0430", L"Polski");
+    ASSERT_NO_FATAL_FAILURE(MakeGame(L"\u0418\u0433\u0440\u0430", L"Polski"));
     {
         RoutineReplaced shortPaths("GetShortPathNameW", reinterpret_cast<const void*>(&NoShortPath));
         plugin = sim::LoadPlugin(game + L"voxa.asi");
@@ -192,7 +200,7 @@ TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     folder.pop_back();
     EXPECT_TRUE(
         Has(Log(), "the plug-in's folder, " + folder +
-                       ", holds letters that the ANSI code page (1250) cannot write, and the drive keeps no "
+                       ", holds letters that the ANSI code page (1252) cannot write, and the drive keeps no "
                        "short name for it: no extra languages. Rename the folder, or move the game to a "
                        "folder whose path has no such letters"))
         << Log();

@@ -418,17 +418,18 @@ TEST_F(CheckerTest, FolderMistakesFailTheCheckWithTheirCause) {
 // A path past Windows' limit is too long, not missing: the file may well be there.
 TEST_F(CheckerTest, APathTooLongIsCalledTooLong) {
     const std::string deep = std::string(200 - voxa.size(), 'd');
+    const std::string dataFile(260 - (voxa.size() + 2) + 1, 'f'); // one character past the limit
     Language("A", "NameKey=A\r\nTextDirectory=" + deep + "\\\r\nGameGXTName=" + std::string(70, 'g') +
-                      ".gxt\r\nDataFile=" + std::string(255 - voxa.size(), 'f') + "\r\n");
+                      ".gxt\r\nDataFile=" + dataFile + "\r\n");
+    const std::string gameText = voxa + "A\\" + deep + "\\" + std::string(70, 'g') + ".gxt";
     ASSERT_TRUE(sim::MakeLongFolder(voxa + "A\\" + deep));
-    ASSERT_TRUE(sim::WriteLongFile(voxa + "A\\" + deep + "\\" + std::string(70, 'g') + ".gxt", "x"));
+    ASSERT_TRUE(sim::WriteLongFile(gameText, "x"));
     const auto report = CheckVoxaFolder(voxa, withRoot);
     const std::string output = voxa_check::Format(report);
     EXPECT_FALSE(report.ok()) << output;
-    EXPECT_NE(
-        output.find("warning: the game text's path is 278 characters long: the game opens no path longer "
-                    "than 259 characters"),
-        std::string::npos)
+    EXPECT_NE(output.find("warning: the game text's path is " + std::to_string(gameText.size()) +
+                          " characters long: the game opens no path longer than 259 characters"),
+              std::string::npos)
         << output;
     EXPECT_NE(output.find("warning: DataFile gives a path of 261 characters"), std::string::npos) << output;
     EXPECT_EQ(output.find("does not exist"), std::string::npos) << output;
