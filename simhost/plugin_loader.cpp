@@ -35,6 +35,17 @@ Address PreferredBase(const std::string& path) {
 
 void* reservedAtPreferredBase = nullptr;
 
+const IMAGE_NT_HEADERS32* NtHeaders(const LoadedPlugin& plugin) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(plugin.base);
+    return reinterpret_cast<const IMAGE_NT_HEADERS32*>(plugin.base + dos->e_lfanew);
+}
+
+// Where the loaded image lies, and how large it is.
+void DescribeLoaded(LoadedPlugin& plugin) {
+    plugin.base = reinterpret_cast<Address>(plugin.module);
+    plugin.size = NtHeaders(plugin)->OptionalHeader.SizeOfImage;
+}
+
 } // namespace
 
 LoadedPlugin LoadPlugin(const std::string& path, bool awayFromPreferredBase) {
@@ -50,10 +61,7 @@ LoadedPlugin LoadPlugin(const std::string& path, bool awayFromPreferredBase) {
     if (plugin.module == nullptr)
         throw std::runtime_error("LoadLibrary failed for " + path + ", error " +
                                  std::to_string(GetLastError()));
-    plugin.base = reinterpret_cast<Address>(plugin.module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(plugin.base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(plugin.base + dos->e_lfanew);
-    plugin.size = nt->OptionalHeader.SizeOfImage;
+    DescribeLoaded(plugin);
     return plugin;
 }
 
@@ -62,11 +70,8 @@ LoadedPlugin LoadPlugin(const std::wstring& path) {
     plugin.module = LoadLibraryW(path.c_str());
     if (plugin.module == nullptr)
         throw std::runtime_error("LoadLibraryW failed, error " + std::to_string(GetLastError()));
-    plugin.base = reinterpret_cast<Address>(plugin.module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(plugin.base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(plugin.base + dos->e_lfanew);
-    plugin.size = nt->OptionalHeader.SizeOfImage;
-    plugin.preferredBase = nt->OptionalHeader.ImageBase;
+    DescribeLoaded(plugin);
+    plugin.preferredBase = NtHeaders(plugin)->OptionalHeader.ImageBase;
     return plugin;
 }
 

@@ -24,30 +24,44 @@ BOOL WINAPI RecordVirtualProtect(void* at, SIZE_T length, DWORD protection, DWOR
 
 } // namespace
 
-ProtectionRecorder::ProtectionRecorder(Address refusedPage) {
-    protectionCalls.clear();
-    refused = refusedPage;
-    entry_ =
-        reinterpret_cast<std::uint8_t*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "VirtualProtect"));
+RoutineReplaced::RoutineReplaced(const char* name, const void* replacement)
+    : entry_(reinterpret_cast<std::uint8_t*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name))) {
     std::memcpy(saved_, entry_, 5);
     std::uint8_t jump[5] = {0xE9};
     const auto displacement =
-        reinterpret_cast<Address>(&RecordVirtualProtect) - (reinterpret_cast<Address>(entry_) + 5);
+        reinterpret_cast<Address>(replacement) - (reinterpret_cast<Address>(entry_) + 5);
     std::memcpy(jump + 1, &displacement, 4);
     Write(jump);
 }
 
-ProtectionRecorder::~ProtectionRecorder() {
+RoutineReplaced::~RoutineReplaced() {
     Write(saved_);
-    refused = 0;
 }
 
-void ProtectionRecorder::Write(const std::uint8_t* bytes) {
+void RoutineReplaced::Write(const std::uint8_t* bytes) {
     DWORD previous = 0;
     VirtualProtectEx(GetCurrentProcess(), entry_, 5, PAGE_EXECUTE_READWRITE, &previous);
     std::memcpy(entry_, bytes, 5);
     VirtualProtectEx(GetCurrentProcess(), entry_, 5, previous, &previous);
     FlushInstructionCache(GetCurrentProcess(), entry_, 5);
+}
+
+namespace {
+
+// A fresh record, and the page to refuse, before the replacement goes in.
+const char* Armed(Address refusedPage) {
+    protectionCalls.clear();
+    refused = refusedPage;
+    return "VirtualProtect";
+}
+
+} // namespace
+
+ProtectionRecorder::ProtectionRecorder(Address refusedPage)
+    : replaced_(Armed(refusedPage), reinterpret_cast<const void*>(&RecordVirtualProtect)) {}
+
+ProtectionRecorder::~ProtectionRecorder() {
+    refused = 0;
 }
 
 } // namespace sim

@@ -20,8 +20,24 @@ struct ProtectionCall {
 
 extern std::vector<ProtectionCall> protectionCalls;
 
-// kernel32's VirtualProtect (what the plug-in's import resolves to) starts with a jump to a
-// recorder while this lives, which does the work through VirtualProtectEx.
+// A kernel32 routine replaced while this lives: its entry (what a program's import resolves
+// to) starts with a jump to the replacement. The entry is rewritten through VirtualProtectEx,
+// which no test replaces.
+class RoutineReplaced {
+  public:
+    RoutineReplaced(const char* name, const void* replacement);
+    ~RoutineReplaced();
+    RoutineReplaced(const RoutineReplaced&) = delete;
+    RoutineReplaced& operator=(const RoutineReplaced&) = delete;
+
+  private:
+    void Write(const std::uint8_t* bytes);
+    std::uint8_t* entry_ = nullptr;
+    std::uint8_t saved_[5] = {};
+};
+
+// VirtualProtect replaced by a recorder while this lives, which does the work through
+// VirtualProtectEx.
 class ProtectionRecorder {
   public:
     // refusedPage: the start of a page that cannot be made writable (0 for none).
@@ -31,9 +47,7 @@ class ProtectionRecorder {
     ProtectionRecorder& operator=(const ProtectionRecorder&) = delete;
 
   private:
-    void Write(const std::uint8_t* bytes);
-    std::uint8_t* entry_ = nullptr;
-    std::uint8_t saved_[5] = {};
+    RoutineReplaced replaced_;
 };
 
 constexpr Address kPageSize = 0x1000;

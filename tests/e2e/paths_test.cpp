@@ -7,6 +7,7 @@
 #include "simhost/fake_host.h"
 #include "simhost/host_sites.h"
 #include "simhost/plugin_loader.h"
+#include "simhost/protection_hook.h"
 #include "simhost/test_folders.h"
 
 #include <windows.h>
@@ -49,34 +50,6 @@ std::string ReadWide(const std::wstring& path) {
     CloseHandle(file);
     return text;
 }
-
-// A kernel32 routine replaced while this lives: its entry jumps to the replacement.
-class RoutineReplaced {
-  public:
-    RoutineReplaced(const char* name, const void* replacement)
-        : entry_(reinterpret_cast<std::uint8_t*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name))) {
-        std::memcpy(saved_, entry_, 5);
-        std::uint8_t jump[5] = {0xE9};
-        const auto displacement =
-            reinterpret_cast<std::uintptr_t>(replacement) - (reinterpret_cast<std::uintptr_t>(entry_) + 5);
-        std::memcpy(jump + 1, &displacement, 4);
-        Write(jump);
-    }
-    ~RoutineReplaced() { Write(saved_); }
-    RoutineReplaced(const RoutineReplaced&) = delete;
-    RoutineReplaced& operator=(const RoutineReplaced&) = delete;
-
-  private:
-    void Write(const std::uint8_t* bytes) {
-        DWORD previous = 0;
-        VirtualProtect(entry_, 5, PAGE_EXECUTE_READWRITE, &previous);
-        std::memcpy(entry_, bytes, 5);
-        VirtualProtect(entry_, 5, previous, &previous);
-        FlushInstructionCache(GetCurrentProcess(), entry_, 5);
-    }
-    std::uint8_t* entry_;
-    std::uint8_t saved_[5];
-};
 
 // A drive that keeps no short names: listings come without them, and no path has a short form.
 HANDLE WINAPI ListWithoutShortNames(LPCWSTR pattern, LPWIN32_FIND_DATAW entry) {
@@ -178,7 +151,7 @@ TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
 TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     ASSERT_NO_FATAL_FAILURE(MakeGame(L"Game", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439"));
     {
-        RoutineReplaced listing("FindFirstFileW", reinterpret_cast<const void*>(&ListWithoutShortNames));
+        sim::RoutineReplaced listing("FindFirstFileW", reinterpret_cast<const void*>(&ListWithoutShortNames));
         plugin = sim::LoadPlugin(game + L"voxa.asi");
     }
     EXPECT_TRUE(
@@ -193,7 +166,7 @@ TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     SetUp();
     ASSERT_NO_FATAL_FAILURE(MakeGame(L"\u0418\u0433\u0440\u0430", L"Polski"));
     {
-        RoutineReplaced shortPaths("GetShortPathNameW", reinterpret_cast<const void*>(&NoShortPath));
+        sim::RoutineReplaced shortPaths("GetShortPathNameW", reinterpret_cast<const void*>(&NoShortPath));
         plugin = sim::LoadPlugin(game + L"voxa.asi");
     }
     std::string folder = Utf8(game);
