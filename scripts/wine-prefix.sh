@@ -85,10 +85,13 @@ wine_prefix_wait_for() {
         return 1
       fi
     fi
-    sleep 3
+    sleep "$WINE_POLL_SECONDS"
   done
 }
 
+# How often a wait looks again. Under an emulator each look costs little next to a Wine
+# process; the tests of these scripts look more often, to wait only seconds.
+WINE_POLL_SECONDS=${WINE_POLL_SECONDS:-3}
 WINE_SETUP_PROCESSES='wineboot\.exe|rundll32\.exe'
 # The longest creation measured under an emulator was 18 minutes, with other work running.
 WINE_SETUP_LIMIT=${WINE_SETUP_LIMIT:-2400}

@@ -27,11 +27,10 @@ BOOL WINAPI RecordVirtualProtect(void* at, SIZE_T length, DWORD protection, DWOR
 RoutineReplaced::RoutineReplaced(const char* name, const void* replacement)
     : entry_(reinterpret_cast<std::uint8_t*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name))) {
     std::memcpy(saved_, entry_, 5);
-    std::uint8_t jump[5] = {0xE9};
     const auto displacement =
         reinterpret_cast<Address>(replacement) - (reinterpret_cast<Address>(entry_) + 5);
-    std::memcpy(jump + 1, &displacement, 4);
-    Write(jump);
+    std::memcpy(jump_ + 1, &displacement, 4);
+    Write(jump_);
 }
 
 RoutineReplaced::~RoutineReplaced() {

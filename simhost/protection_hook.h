@@ -30,10 +30,25 @@ class RoutineReplaced {
     RoutineReplaced(const RoutineReplaced&) = delete;
     RoutineReplaced& operator=(const RoutineReplaced&) = delete;
 
+    // The routine as it was, for the replacement to pass a call on to, while this lives.
+    class Original {
+      public:
+        explicit Original(RoutineReplaced& replaced) : replaced_(replaced) {
+            replaced_.Write(replaced_.saved_);
+        }
+        ~Original() { replaced_.Write(replaced_.jump_); }
+        Original(const Original&) = delete;
+        Original& operator=(const Original&) = delete;
+
+      private:
+        RoutineReplaced& replaced_;
+    };
+
   private:
     void Write(const std::uint8_t* bytes);
     std::uint8_t* entry_ = nullptr;
     std::uint8_t saved_[5] = {};
+    std::uint8_t jump_[5] = {0xE9};
 };
 
 // VirtualProtect replaced by a recorder while this lives, which does the work through

@@ -52,8 +52,9 @@ bool WriteToFile(const wchar_t* path, const char* text, std::size_t length, Writ
 
 // Replaces the last start's log. A log that stays as it was would read as this start's, so
 // where it cannot be rewritten, it goes: our own file may have been left read-only (copied
-// from a disc, or by a tool), which is cleared; failing that it is deleted; failing even
-// that, a debugger is told.
+// from a disc, or by a tool), which is cleared; failing that it is deleted and written anew
+// (a file whose rights forbid writing may still be removed from a folder that allows it);
+// failing even that, a debugger is told.
 bool ReplaceLog(const wchar_t* path, const char* text, std::size_t length) {
     if (WriteToFile(path, text, length, Write::Replace))
         return true;
@@ -66,13 +67,13 @@ bool ReplaceLog(const wchar_t* path, const char* text, std::size_t length) {
             WriteToFile(path, text, length, Write::Replace))
             return true;
     }
-    if (!DeleteFileW(path)) {
-        char line[3 * MAX_PATH + 128];
-        std::snprintf(line, sizeof line,
-                      "%s%s could not be written or removed: the log there is from an earlier start\n",
-                      kPrefix, Shown(path).c_str());
-        OutputDebugStringA(line);
-    }
+    if (DeleteFileW(path))
+        return WriteToFile(path, text, length, Write::Replace);
+    char line[3 * MAX_PATH + 128];
+    std::snprintf(line, sizeof line,
+                  "%s%s could not be written or removed: the log there is from an earlier start\n", kPrefix,
+                  Shown(path).c_str());
+    OutputDebugStringA(line);
     return false;
 }
 

@@ -2,9 +2,31 @@
 # The scripts' judgement of a Wine prefix, on prefixes made of plain files: a prefix is
 # ready only whole, the set-up's processes are waited for, the registry trim is checked.
 set -uo pipefail
+WINE_POLL_SECONDS=0.2
 source "$(dirname "$0")/../../scripts/wine-prefix.sh"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The stand-ins for Wine's processes below, and what they started, go with the test. They write
+# nowhere: an output of theirs still open would keep whoever reads this test's output waiting.
+fakes=()
+fake() { # prefix, seconds or "busy", Windows program, its arguments
+  local prefix=$1 how=$2
+  shift 2
+  if [ "$how" = busy ]; then
+    WINEPREFIX="$prefix" bash -c 'end=$((SECONDS + 4)); while [ $SECONDS -lt $end ]; do :; done' "$@" >/dev/null 2>&1 &
+  else
+    WINEPREFIX="$prefix" bash -c "sleep $how; true" "$@" >/dev/null 2>&1 &
+  fi
+  fakes+=("$!")
+}
+finish() {
+  local pid
+  for pid in "${fakes[@]}"; do
+    pkill -P "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+trap finish EXIT
 failures=0
 check() { # description, then a command that must succeed
   local what=$1
@@ -47,9 +69,8 @@ check_not "a prefix with a DLL cut to nothing is not" wine_prefix_ready "$whole"
 # The set-up's processes, as the host sees them: WINEPREFIX in their environment and the
 # Windows program in their command line.
 setup="$work/setup"
-WINEPREFIX="$setup" bash -c 'sleep 4; true' 'C:\windows\system32\rundll32.exe' setupapi,InstallHinfSection &
-WINEPREFIX="$work/other" bash -c 'sleep 30; true' 'C:\windows\system32\wineboot.exe' --init &
-other=$!
+fake "$setup" 3 'C:\windows\system32\rundll32.exe' setupapi,InstallHinfSection
+fake "$work/other" 30 'C:\windows\system32\wineboot.exe' --init
 sleep 0.5
 check "a set-up process of the prefix is found" grep -q 'rundll32\.exe' <(wine_prefix_processes "$setup" "$WINE_SETUP_PROCESSES")
 start=$SECONDS
@@ -58,26 +79,24 @@ check "and not before" test $((SECONDS - start)) -ge 2
 said=$(wine_prefix_wait_for "$work/other" "$WINE_SETUP_PROCESSES" 1 2>&1)
 check "a wait that runs out fails" test $? -ne 0
 check "and names what was still running" grep -q "wineboot.exe --init" <<<"$said"
-kill "$other" 2>/dev/null
 
 # A set-up that stops working is given up on once its processes use no processor time; one
 # that works is waited for.
-WINEPREFIX="$work/stuck" bash -c 'sleep 60; true' 'C:\windows\system32\rundll32.exe' &
-stuck=$!
-WINEPREFIX="$work/busy" bash -c 'end=$((SECONDS + 5)); while [ $SECONDS -lt $end ]; do :; done' 'C:\windows\system32\rundll32.exe' &
+fake "$work/stuck" 60 'C:\windows\system32\rundll32.exe'
 sleep 0.5
 start=$SECONDS
-said=$(wine_prefix_wait_for "$work/stuck" "$WINE_SETUP_PROCESSES" 60 3 2>&1)
+said=$(wine_prefix_wait_for "$work/stuck" "$WINE_SETUP_PROCESSES" 60 2 2>&1)
 check "an idle set-up is given up on" test $? -ne 0
-check "soon" test $((SECONDS - start)) -lt 20
+check "soon" test $((SECONDS - start)) -lt 10
 check "and said to be stuck" grep -q "the set-up is stuck" <<<"$said"
-kill "$stuck" 2>/dev/null
-check "a busy one is waited for to its end" wine_prefix_wait_for "$work/busy" "$WINE_SETUP_PROCESSES" 60 3
+fake "$work/busy" busy 'C:\windows\system32\rundll32.exe'
+sleep 0.5
+check "a busy one is waited for to its end, twice as long as an idle one is" wine_prefix_wait_for "$work/busy" "$WINE_SETUP_PROCESSES" 60 2
 
 # The server writes the registry as it stops: stopping it waits for its process to end.
 stopping="$work/stopping"
 mkdir -p "$stopping"
-WINEPREFIX="$stopping" bash -c 'sleep 3; true' /usr/lib/wine/wineserver32 -p0 &
+fake "$stopping" 3 /usr/lib/wine/wineserver32 -p0
 sleep 0.5
 start=$SECONDS
 WINEPREFIX="$stopping" wine_stop_server
