@@ -7,7 +7,7 @@
 #include "simhost/fake_host.h"
 #include "simhost/host_sites.h"
 #include "simhost/plugin_loader.h"
-#include "simhost/protection_hook.h"
+#include "simhost/short_names.h"
 #include "simhost/test_folders.h"
 
 #include <windows.h>
@@ -49,15 +49,6 @@ std::string ReadWide(const std::wstring& path) {
     ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
     CloseHandle(file);
     return text;
-}
-
-// A drive that keeps no short names: listings come without them, and no path has a short form.
-HANDLE WINAPI ListWithoutShortNames(LPCWSTR pattern, LPWIN32_FIND_DATAW entry) {
-    return FindFirstFileExW(pattern, FindExInfoBasic, entry, FindExSearchNameMatch, nullptr, 0);
-}
-DWORD WINAPI NoShortPath(LPCWSTR, LPWSTR, DWORD) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
 }
 
 class PathsTest : public ::testing::Test {
@@ -151,7 +142,7 @@ TEST_F(PathsTest, FoldersBeyondTheCodePageAreReachedByTheirShortNames) {
 TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     ASSERT_NO_FATAL_FAILURE(MakeGame(L"Game", L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439"));
     {
-        sim::RoutineReplaced listing("FindFirstFileW", reinterpret_cast<const void*>(&ListWithoutShortNames));
+        sim::DriveWithoutShortNames noShortNames;
         plugin = sim::LoadPlugin(game + L"voxa.asi");
     }
     EXPECT_TRUE(
@@ -166,7 +157,7 @@ TEST_F(PathsTest, WithoutShortNamesTheLogSaysWhyAFolderIsLost) {
     SetUp();
     ASSERT_NO_FATAL_FAILURE(MakeGame(L"\u0418\u0433\u0440\u0430", L"Polski"));
     {
-        sim::RoutineReplaced shortPaths("GetShortPathNameW", reinterpret_cast<const void*>(&NoShortPath));
+        sim::DriveWithoutShortNames noShortNames;
         plugin = sim::LoadPlugin(game + L"voxa.asi");
     }
     std::string folder = Utf8(game);

@@ -1,5 +1,6 @@
 #include "catalogue/language_record.h"
 #include "check.h"
+#include "simhost/short_names.h"
 #include "simhost/test_folders.h"
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 
 namespace {
 
@@ -413,6 +415,45 @@ TEST_F(CheckerTest, FolderMistakesFailTheCheckWithTheirCause) {
     sim::TempFolder other;
     other.MakeFolder("VOXA\\.git");
     EXPECT_TRUE(CheckVoxaFolder(other.MakeFolder("VOXA"), withRoot).ok());
+}
+
+// A folder whose name the ANSI code page cannot write is found through its short name, which a
+// drive need not keep: the checker warns of that, and where there is none, says that voxa
+// cannot reach the folder.
+TEST_F(CheckerTest, AFolderBeyondTheCodePageWorksOnlyThroughItsShortName) {
+    const std::wstring russian = L"\u0420\u0443\u0441\u0441\u043A\u0438\u0439";
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, russian.c_str(), -1, nullptr, 0, nullptr, &lost);
+    if (!lost)
+        GTEST_SKIP() << "this code page (" << GetACP() << ") writes Cyrillic letters";
+    GoodLanguage("Ru");
+    wchar_t folder[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, voxa.c_str(), -1, folder, MAX_PATH);
+    ASSERT_TRUE(MoveFileW((std::wstring(folder) + L"Ru").c_str(), (folder + russian).c_str()));
+    const std::string shown = "\"\u0420\u0443\u0441\u0441\u043A\u0438\u0439\"";
+
+    auto report = CheckVoxaFolder(voxa, withRoot);
+    std::string output = voxa_check::Format(report);
+    EXPECT_TRUE(report.ok()) << output;
+    EXPECT_NE(output.find("warning: folder " + shown + " is found only through its short name "),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("voxa does not find it [V510]"), std::string::npos) << output;
+    ASSERT_EQ(report.languages.size(), 1u) << "its lang.ini is read through the short name";
+
+    {
+        sim::DriveWithoutShortNames noShortNames;
+        report = CheckVoxaFolder(voxa, withRoot);
+    }
+    output = voxa_check::Format(report);
+    EXPECT_FALSE(report.ok()) << output;
+    EXPECT_NE(output.find("folder " + shown + ": its name holds letters that this Windows' ANSI code page (" +
+                          std::to_string(GetACP()) +
+                          ") cannot write, and the drive keeps no short name for it, so voxa cannot reach it "
+                          "[V509]"),
+              std::string::npos)
+        << output;
+    EXPECT_TRUE(report.languages.empty()) << output;
 }
 
 // A path past Windows' limit is too long, not missing: the file may well be there.
