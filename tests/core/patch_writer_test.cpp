@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 namespace {
 
 using sim::Address;
@@ -113,27 +115,38 @@ TEST_F(PatchWriterTest, ATableOfTheMostRowsIsWrittenAndALongerOneIsNot) {
     EXPECT_EQ(written[2 * voxa::kMaxPatchRows], 0xCC) << "nothing past it";
 }
 
-// Windows refuses whole pages: a call whose displacement lies on the next page, which cannot be
-// made writable, gets its opcode in, and only that byte goes back; a put-back of the whole row
-// would touch the refused page and be refused too, leaving the opcode before the old bytes.
-TEST_F(PatchWriterTest, ARowRefusedAtItsDisplacementOnTheNextPageIsPutBackAsItWas) {
+// Windows refuses whole pages. A call whose displacement lies on the next page, which cannot be
+// made writable, gets its opcode in, and only that byte goes back: a put-back of the whole row
+// would touch the refused page and be refused too, leaving the opcode before the old bytes. A
+// pointer that ends where the refused page begins goes back by its own four bytes, for the same
+// reason.
+TEST_F(PatchWriterTest, ARowBesideARefusedPageIsPutBackAsItWas) {
     constexpr Address kPage = kSite + 0x2000;
     constexpr Address kRefused = kPage + sim::kPageSize;
     const std::vector<std::uint8_t> old(sim::kPageSize + 8, 0xCC);
-    sim::WriteBytes(kPage, old);
-    const PatchEntry table[] = {
+    const PatchEntry displacementOnTheNextPage[] = {
         {kPage + 0x10, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}},
         {kRefused - 1, PatchKind::CallToPlugin, reinterpret_cast<const void*>(&PluginRoutineStandIn)},
     };
-    voxa::PatchesWritten written;
-    {
-        sim::ProtectionRecorder refusing(kRefused);
-        written = voxa::WritePatches(table);
+    const PatchEntry pointerEndingAtThePage[] = {
+        {kPage + 0x10, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}},
+        {kRefused - 4, PatchKind::Pointer, &kPluginDatum},
+        {kRefused + 2, PatchKind::Raw2, nullptr, 0, {0x77, 0x07}},
+    };
+    for (const std::span<const PatchEntry> table : {std::span<const PatchEntry>(displacementOnTheNextPage),
+                                                    std::span<const PatchEntry>(pointerEndingAtThePage)}) {
+        SCOPED_TRACE(table.size());
+        sim::WriteBytes(kPage, old);
+        voxa::PatchesWritten written;
+        {
+            sim::ProtectionRecorder refusing(kRefused);
+            written = voxa::WritePatches(table);
+        }
+        EXPECT_EQ(written.rows, 0u);
+        EXPECT_EQ(written.failedRow, table.size() - 1);
+        EXPECT_TRUE(written.putBack);
+        EXPECT_EQ(sim::ReadBytes(kPage, old.size()), old);
     }
-    EXPECT_EQ(written.rows, 0u);
-    EXPECT_EQ(written.failedRow, 1u);
-    EXPECT_TRUE(written.putBack);
-    EXPECT_EQ(sim::ReadBytes(kPage, old.size()), old);
 }
 
 TEST(WriteHostBytes, SaysWhetherTheSpanWasWritten) {
