@@ -16,7 +16,6 @@
 namespace e2e {
 namespace {
 
-using namespace host::addr;
 namespace s = host::site;
 using sim::ProtectionCall;
 using sim::protectionCalls;

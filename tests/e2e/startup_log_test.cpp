@@ -16,8 +16,6 @@
 namespace e2e {
 namespace {
 
-using namespace host::addr;
-
 TEST_F(PluginTest, TheLogSaysWhatStartUpFoundAndDid) {
     // The last start's log, longer than this start's: none of it may stay behind.
     temp.WriteFile("game\\voxa.log", std::string(4000, '-') + "the last run's log\r\n");

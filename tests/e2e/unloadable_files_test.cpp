@@ -9,8 +9,6 @@
 namespace e2e {
 namespace {
 
-using namespace host::addr;
-
 // Each file of a language that the game rejects is named with its path: those of start-up
 // once each, a text file the first time it fails only, however often the game asks again.
 TEST_F(PluginTest, FilesTheGameCouldNotLoadAreNamed) {
