@@ -8,26 +8,7 @@
 
 #include <cstdio>
 
-namespace {
-
-// Under Wine in the emulator, a process with a second thread dies at its next debug string
-// or hardware fault, and GoogleTest starts one at its first failure: a thread that watches
-// the test thread's per-thread data, to free it when that thread ends. The tests run on one
-// thread that lives as long as the runner, so no watcher is needed; GoogleTest's call to
-// CreateThread (bound here through its import) gets an event handle it may resume, set the
-// priority of and close, and no thread starts. A failure, a debug string and a crash then
-// cost the runner nothing.
-HANDLE WINAPI StartNoWatcherThread(SECURITY_ATTRIBUTES*, SIZE_T, LPTHREAD_START_ROUTINE, void*, DWORD,
-                                   DWORD* id) {
-    if (id != nullptr)
-        *id = 0;
-    return CreateEventA(nullptr, TRUE, FALSE, nullptr);
-}
-
-} // namespace
-
-extern "C" void* createThreadImport __asm__("__imp__CreateThread@24");
-void* createThreadImport = reinterpret_cast<void*>(&StartNoWatcherThread);
+// GoogleTest starts no watcher thread here either: no_watcher_thread.cpp is linked in.
 
 namespace {
 
